@@ -1,0 +1,69 @@
+// Start-up, command line, signals and the run sequence.
+//
+// main hands the process's arguments to StartUp, which takes them from the
+// command line or from a response file ("@name"), sets the directories, the
+// file names, the display level and the lock flag, installs the signal
+// handlers, refuses to run while an error lock stands, runs tmain, has the
+// outcome reported and ends the process with ErrType as its exit status.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// Argument entries: 0 is the program name, 1 on the arguments.  They point
+// into the process's argument vector, or to heap copies from a response file.
+extern char* ArgV[20];
+// Number of arguments including the program name.
+extern int32_t ArgC;
+// Index of the next entry while a response file is read; 0 at other times.
+extern int32_t ArgPos;
+// The response file; stays set after reading to mark that ArgV holds heap copies.
+extern FILE* cmdLineFP;
+// Source file name; default "TESTFILE.IN"; empty means standard input.
+extern const char* InFileName;
+// Target file name; default "TESTFILE.VNK"; empty means standard output.
+extern const char* OutFileName;
+// Kind of module: 'I' import (this one), 'O' export, other conversion.
+extern char TransType;
+// Display level: 0 silent, 1 normal, above 1 debugging.
+extern int32_t Display;
+// 1 when failures are to be recorded in the error lock file.
+extern int32_t ErrLock;
+// Directory part of the program name.
+extern char mvPath[1024];
+// Directory for temporary files; empty unless set at start-up.
+extern char MvTempDir[1024];
+// Name of the environment variable for the display level, "MVDEBUG".
+extern const char* DebugEnv;
+// The line tmain prints before it starts: "\nTranslating from %s to %s.\n".
+extern const char* MvTrans;
+// The module's version, answered to "-v".
+extern const char* MvVersion;
+
+// The whole life of the process; never returns.
+[[noreturn]] void StartUp(int argc, char** argv);
+// The stages of StartUp, each usable on its own:
+// ArgC and ArgV from the command line or a response file.  Returns
+// 0, or 1 when a response file is named badly ("@" alone) or cannot be opened.
+int32_t TakeArgs(int argc, char** argv);
+// mvPath from the program name, MvTempDir from TMPDIR, and TMPDIR
+// emptied in the process's environment.
+void SetDirectories();
+// Defaults, positional arguments and the display level from MVDEBUG.
+void ApplyArgs();
+
+// The translation sequence: InitIn, InitOut, ReadInput, EndOut.
+int32_t tmain();
+// Sets InFileName, OutFileName and TransType to their defaults.
+void InitTran();
+// Releases what the response file left.
+void CleanCmdLine();
+// Installs the signal handlers.
+void SetUpError();
+// Handler for SIGSEGV, SIGFPE, SIGBUS: exit status 9.
+[[noreturn]] void InternalError(int32_t sig);
+// Handler for SIGTERM, SIGINT: exit status 18.
+[[noreturn]] void ExitNow(int32_t sig);
+
+// Back to the start-of-run state.
+void ResetStartup();

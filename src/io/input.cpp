@@ -1,0 +1,230 @@
+// The input window: opening the source, filling and moving the window,
+// saved positions, and small readers built on GetIn.
+//
+// The window is InBuf[0..ILast].  GetIn (inline in input.h) hands out bytes
+// until IRead reaches ILimit; there RefillBuf drops everything in front of the
+// read position except the keep-back (IWrap bytes), moves the unread tail down
+// and reads the rest of the buffer from the file.  The translator also looks
+// at InBuf directly and moves IRead itself; every index it computes is 16-bit
+// signed, exactly as the window's own arithmetic is, and every such look goes
+// through InAt, which reads 0 outside the array.
+//
+// The source is read unbuffered by stdio: the window is the buffer, and a
+// second copy through a stdio buffer would only cost time.
+
+#include "io/input.h"
+
+#include <cstring>
+
+#include "driver/errors.h"
+#include "driver/startup.h"
+
+FILE* InFile = nullptr;
+uint8_t InBuf[InBufSize];
+int16_t IRead = 0;
+int16_t ILast = 0;
+int16_t ILimit = 0;
+int16_t IWrap = 256;
+int32_t IDone = 0;
+int32_t Done = 0;
+int16_t InPtrList[6];
+
+// ---------------------------------------------------------------- opening ---
+
+// Opens the source; an empty or missing name means standard input.
+int InitIn() {
+    if (InFileName == nullptr || InFileName[0] == '\0') {
+        InFile = stdin;
+    } else {
+        if (InFile != nullptr && InFile != stdin) fclose(InFile);
+        InFile = fopen(InFileName, "r");
+        if (InFile == nullptr) {
+            ErrType = 2;
+            return 2;
+        }
+    }
+    setvbuf(InFile, nullptr, _IONBF, 0);
+    return 0;
+}
+
+// One read of up to count bytes.  Nothing read while the stream is not at
+// its end is a read failure (error 4).
+int ReadInFile(uint8_t* buf, int count) {
+    if (InFile == nullptr || count <= 0) {
+        if (count > 0) ErrType = 4;
+        return 0;
+    }
+    size_t n = fread(buf, 1, (size_t)count, InFile);
+    if (n > 0) return (int)n;
+    if (!feof(InFile)) ErrType = 4;
+    return 0;
+}
+
+// Sets the file position to offset from the start; 0 on success.
+int SeekInFile(long offset) {
+    if (InFile == nullptr) return -1;
+    return fseek(InFile, offset, SEEK_SET) == 0 ? 0 : -1;
+}
+
+// ------------------------------------------------------- filling the window ---
+
+// First fill from the current file position (offset 0 for a fresh source).
+void InitInBuf(int16_t keepBack) {
+    IWrap = keepBack;
+    ILast = (int16_t)(ReadInFile(InBuf, InBufData) - 1);
+    ILimit = (int16_t)(InBufData - 1 - IWrap);
+    SetILim();
+}
+
+// After a fill: more data may follow only when the buffer is full, no error
+// has been recorded and the stream has not met its end.
+void SetILim() {
+    if (InFile != nullptr && ferror(InFile)) ErrType = 4;
+    if (ILast > InBufData - 2 && ErrType == 0 && InFile != nullptr && !feof(InFile)) {
+        IDone = 0;
+        ILimit = (int16_t)(InBufData - 1 - IWrap);
+    } else {
+        IDone = 1;
+        ILimit = ILast;
+    }
+}
+
+// Moves the window: keeps IWrap bytes ending with the byte just consumed
+// (none when the limit is at or below the keep-back), moves the unread tail
+// down behind them and fills the rest from the file.
+void RefillBuf() {
+    int k = ILimit > IWrap ? IWrap : 0;
+    int d = ILimit - k + 1;
+    int m = 0;
+    if (d >= 1) {
+        m = ILast - d + 1;
+        if (m < 0) m = 0; // a read position far past the data: nothing to keep
+        if (m > 0) memmove(InBuf, InBuf + d, (size_t)m);
+        IRead = (int16_t)(IRead - (d - 1));
+    }
+    FixInPtrs(d);
+    int n = ReadInFile(InBuf + m, InBufData - m);
+    ILast = (int16_t)(m + n - 1);
+    SetILim();
+}
+
+// Moves the window early so that the byte at IRead comes to stand at
+// index IWrap (or 0 near the start) with a full buffer behind it.
+void FillInBuf() {
+    if (IDone != 0) return;
+    int16_t oldLimit = ILimit;
+    IRead = (int16_t)(IRead - 1);
+    ILimit = IRead;
+    (void)GetIn();
+    if (ILimit != ILast) ILimit = oldLimit;
+}
+
+// ---------------------------------------------------------------- seeking ---
+
+// Positions the input at an absolute file offset, inside the window when the
+// byte is there, else by reloading the window around it.
+int Iseek(long target) {
+    long p = InFile != nullptr ? ftell(InFile) : -1;
+    if (p < 0) {
+        ErrType = 4;
+        return 4;
+    }
+    if (p - ILast < target && target < p) {
+        IRead = (int16_t)(ILast - (p - target - 1));
+        if (IRead >= ILimit && IDone != 1) {
+            RefillBuf();
+            IRead = (int16_t)(IRead - 1);
+        }
+        return 0;
+    }
+    long start = target >= IWrap ? target - IWrap : 0;
+    if (SeekInFile(start) != 0) {
+        ErrType = 4;
+        return 4;
+    }
+    int16_t oldLast = ILast;
+    IRead = (int16_t)(target >= IWrap ? IWrap : target);
+    ILast = (int16_t)(ReadInFile(InBuf, InBufData) - 1);
+    SetILim();
+    FixInPtrs((int)(start - (p - 1 - oldLast)));
+    return ErrType;
+}
+
+// File offset of the byte at IRead.
+long Itell() {
+    long p = InFile != nullptr ? ftell(InFile) : -1;
+    if (p < 0) {
+        ErrType = 4;
+        return 0;
+    }
+    return p - (ILast - (IRead - 1));
+}
+
+// ---------------------------------------------------------- saved positions ---
+
+void SetInPtr(uint8_t slot) {
+    InPtrList[slot > 5 ? 0 : slot] = IRead;
+}
+
+int GetInPtr(uint8_t slot) {
+    return InPtrList[slot > 5 ? 0 : slot];
+}
+
+// Re-bases the slots after the window moved d bytes forward in the file
+// (backward when d is negative).  A position already lost (-1) stays lost
+// when the window moves back: the byte it pointed at is unknown, and a
+// re-based marker would point at an arbitrary byte.
+void FixInPtrs(int d) {
+    for (int16_t& slot : InPtrList) {
+        int p = slot;
+        if (p < d)
+            slot = -1;
+        else if (d >= 0)
+            slot = (int16_t)(p - d);
+        else if (p != -1 && p - d <= InBufData - 1)
+            slot = (int16_t)(p - d);
+        else
+            slot = -1;
+    }
+}
+
+// ------------------------------------------------------------ small readers ---
+
+int GetDosInt() {
+    int b0 = GetIn();
+    int b1 = GetIn();
+    return (int16_t)(uint16_t)(b0 + 256 * b1);
+}
+
+long GetDosLong() {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= (uint32_t)GetIn() << (8 * i);
+    return (int32_t)v;
+}
+
+void EatToChar(uint8_t c) {
+    while (Done == 0 && ErrType == 0)
+        if (GetIn() == c) break;
+}
+
+void EatChar(uint8_t c) {
+    while (Done == 0 && ErrType == 0) {
+        if (GetIn() != c) {
+            IRead = (int16_t)(IRead - 1);
+            break;
+        }
+    }
+}
+
+void EatSpaces() {
+    EatChar(' ');
+}
+
+void ResetInput() {
+    InFile = nullptr;
+    memset(InBuf, 0, sizeof InBuf);
+    IRead = ILast = ILimit = 0;
+    IWrap = 256;
+    IDone = Done = 0;
+    memset(InPtrList, 0, sizeof InPtrList);
+}

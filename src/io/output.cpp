@@ -1,0 +1,149 @@
+// The output buffer: creating the target, flushing with a keep-back, and
+// closing at the end of the run.
+//
+// Puts append to OutBuf; when a put leaves OWrite above OLimit, WriteOutBuf
+// writes all but the most recent OWrap bytes (all of them once the input is
+// done) and moves the kept tail to the front, so OutBuf[OWrite - 1] stays the
+// last byte written.  The target is written unbuffered by stdio: the flush
+// already writes in blocks of about 12 KB, and a stdio buffer would only
+// delay a failed write (a full disk) until a close whose result nobody sees.
+
+#include "io/output.h"
+
+#include <cstring>
+
+#include "driver/errors.h"
+#include "driver/startup.h"
+#include "io/input.h"
+
+FILE* OutFile = nullptr;
+uint8_t OutBuf[OutBufSize];
+int16_t OWrite = 0;
+int16_t OLimit = 0;
+int16_t OWrap = 260;
+int16_t OutPtrList[6];
+
+// Bytes a flush keeps when fewer than the keep-back but more than this are held.
+constexpr int MinKeep = 260;
+
+// ------------------------------------------------------- opening and closing ---
+
+// Creates the target; an empty or missing name means standard output.
+int InitOut() {
+    if (OutFileName == nullptr || OutFileName[0] == '\0') {
+        OutFile = stdout;
+        return 0;
+    }
+    OutFile = fopen(OutFileName, "w+");
+    if (OutFile == nullptr) {
+        snprintf(mvErrMsg, sizeof mvErrMsg, "Error trying to create target file.\n\tName:%s.\n",
+                 OutFileName);
+        CreateErrMsgFile(3, mvErrMsg, OutFileName);
+        return ErrType;
+    }
+    setvbuf(OutFile, nullptr, _IONBF, 0);
+    return 0;
+}
+
+// Writes count bytes; a short write is error 5, and the caller goes on.
+int WriteOutFile(const uint8_t* buf, int count) {
+    if (count <= 0) return 0;
+    size_t w = OutFile != nullptr ? fwrite(buf, 1, (size_t)count, OutFile) : 0;
+    if (w < (size_t)count) ErrType = 5;
+    return (int)w;
+}
+
+// Final flush; closes both streams (those whose position can be taken) and
+// removes a named target that received nothing.
+void EndOut() {
+    WriteOutBuf();
+    long outLen = -1;
+    if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0) outLen = ftell(OutFile);
+    long inPos = InFile != nullptr ? ftell(InFile) : -1;
+    if (outLen >= 0) {
+        fclose(OutFile);
+        OutFile = nullptr;
+        if (outLen == 0 && OutFileName != nullptr && OutFileName[0] != '\0') remove(OutFileName);
+    }
+    if (inPos >= 0) {
+        fclose(InFile);
+        InFile = nullptr;
+    }
+}
+
+// ---------------------------------------------------------------- the buffer ---
+
+// Keep-backs outside 0..16383 would put the limit outside the buffer; they
+// are clamped (the translator passes 2048).
+void InitOutBuf(int16_t keepBack) {
+    if (keepBack < 0) keepBack = 0;
+    if (keepBack > OutBufSize - 4) keepBack = OutBufSize - 4;
+    OWrap = keepBack;
+    OLimit = (int16_t)(OutBufSize - 4 - keepBack);
+    OWrite = 0;
+}
+
+// Writes the buffer but for the keep-back.  Saved positions are re-based by
+// the bytes written; those whose byte left the buffer become -1.  This is
+// done also when nothing remains: a position at the old end then points at
+// the front, where the next byte goes, and every other one is lost.
+void WriteOutBuf() {
+    if (OWrite <= 0) return;
+    int n = OWrite;
+    if (Done == 0) {
+        if (n > OWrap)
+            n -= OWrap;
+        else if (n > MinKeep)
+            n -= MinKeep;
+    }
+    WriteOutFile(OutBuf, n);
+    OWrite = (int16_t)(OWrite - n);
+    if (OWrite > 0) memmove(OutBuf, OutBuf + n, (size_t)OWrite);
+    for (int16_t& slot : OutPtrList) {
+        int p = slot;
+        slot = p < n ? (int16_t)-1 : (int16_t)(p - n);
+    }
+}
+
+void PutInt(int16_t v) {
+    uint16_t u = (uint16_t)v;
+    OutBuf[OWrite] = (uint8_t)(u & 0xFF);
+    OutBuf[OWrite + 1] = (uint8_t)(u >> 8);
+    OWrite = (int16_t)(OWrite + 2);
+    if (OWrite > OLimit) WriteOutBuf();
+}
+
+void PutLong(int32_t v) {
+    uint32_t u = (uint32_t)v;
+    for (int i = 0; i < 4; ++i) OutBuf[OWrite + i] = (uint8_t)(u >> (8 * i));
+    OWrite = (int16_t)(OWrite + 4);
+    if (OWrite > OLimit) WriteOutBuf();
+}
+
+// The limit is tested only after the last byte; a text that would not fit
+// in the room left is flushed in pieces rather than written past the buffer.
+void PutString(const char* s) {
+    for (; *s != '\0'; ++s) {
+        if (OWrite >= OutBufSize) WriteOutBuf();
+        OutBuf[OWrite] = (uint8_t)*s;
+        OWrite = (int16_t)(OWrite + 1);
+    }
+    if (OWrite > OLimit) WriteOutBuf();
+}
+
+void SetOutPtr(uint8_t slot) {
+    OutPtrList[slot > 5 ? 0 : slot] = OWrite;
+}
+
+int GetOutPtr(uint8_t slot) {
+    return OutPtrList[slot > 5 ? 0 : slot];
+}
+
+void ResetOutput() {
+    OutFile = nullptr;
+    memset(OutBuf, 0, sizeof OutBuf);
+    OWrite = 0;
+    OLimit = 0;
+    OWrap = 260;
+    memset(OutPtrList, 0, sizeof OutPtrList);
+}

@@ -1,0 +1,57 @@
+// The output buffer.
+//
+// Everything the module writes goes into OutBuf.  When a put leaves OWrite
+// above OLimit the buffer is flushed to the target, except for its most
+// recent OWrap bytes, which stay at the front: the translator looks back at
+// the last byte it wrote (OutBuf[OWrite - 1]).  OLimit = 16383 - OWrap, so
+// there are OWrap + 3 bytes of room past the limit for a record's payload,
+// which is copied without a limit test.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+constexpr int OutBufSize = 16387;
+
+extern FILE* OutFile;                // the target stream
+extern uint8_t OutBuf[OutBufSize];   // bytes not yet written to the target
+extern int16_t OWrite;               // where the next byte goes = bytes held
+extern int16_t OLimit;               // a put that leaves OWrite above this flushes
+extern int16_t OWrap;                // keep-back of a flush during translation
+extern int16_t OutPtrList[6];        // saved output positions; -1 once written out
+
+// Creates the target ("w+"; standard output when the name is empty).
+// On failure records code 3 in the error message file; returns ErrType (24).
+int InitOut();
+// One plain write to OutFile; ErrType 5 on a short write.  Returns the count written.
+int WriteOutFile(const uint8_t* buf, int count);
+// Final flush, close of both files, removal of a target that received nothing.
+void EndOut();
+// OWrap = keepBack, OLimit = 16383 - keepBack, OWrite = 0.
+void InitOutBuf(int16_t keepBack);
+// Flush: writes all but the keep-back (everything once Done is set).
+void WriteOutBuf();
+
+// Appends one byte.
+inline void PutOut(uint8_t b) {
+    OutBuf[OWrite++] = b;
+    if (OWrite > OLimit) WriteOutBuf();
+}
+
+// Appends a 16-bit value, low byte first.
+void PutInt(int16_t v);
+// Appends a 32-bit value, least significant byte first.
+void PutLong(int32_t v);
+// Appends a text without its terminator; tests the limit after the last byte.
+void PutString(const char* s);
+// Saves OWrite in a slot (above 5 means slot 0).
+void SetOutPtr(uint8_t slot);
+// A saved position, sign-extended; -1 once its byte left the buffer.
+int GetOutPtr(uint8_t slot);
+// The byte most recently written to the stream (0 when the buffer is empty).
+inline uint8_t LastOut() {
+    return OWrite > 0 ? OutBuf[OWrite - 1] : 0;
+}
+
+// Back to the start-of-run state (closes nothing).
+void ResetOutput();

@@ -1,0 +1,160 @@
+// The text body.
+//
+// ReadInput sets the document up and then runs the loop: before each turn
+// the window is refilled when fewer than 3000 bytes lie ahead, a paragraph
+// is set up when the last one ended, and the next bytes go to ProcessPara
+// (plain text, line ends, format records, commands, tabs) or, when a lead
+// byte with attribute bits comes next, to ProcessEnhanced.  The loop ends
+// at the end-of-text byte, at the end of the input, or on an error.
+//
+// In the body, attributes live only as long as a run of enhanced
+// characters: plain text starts with all of them off.  In a header or
+// footer they are left as the block's attribute byte or the last enhanced
+// character set them.
+
+#include "pfs/body.h"
+
+#include "driver/errors.h"
+#include "io/input.h"
+#include "io/output.h"
+#include "pfs/attributes.h"
+#include "pfs/commands.h"
+#include "pfs/format.h"
+#include "pfs/head_foot.h"
+#include "pfs/indents.h"
+#include "pfs/line_ends.h"
+#include "pfs/setup.h"
+#include "pfs/tabs.h"
+#include "stream/prologue.h"
+
+// A lead byte followed by an attribute byte with any of bits 0..5 set.
+static inline bool EnhancedAt(int i) {
+    return InAt(i) >= pfs::LeadMin && (InAt(i + 1) & pfs::AttrAny) != 0;
+}
+
+// ------------------------------------------------------------------- the loop ---
+
+void BodyStep() {
+    if (IRead > ILast - 3000) FillInBuf();
+    if (CrFlag) {
+        FigureIndents();
+        InitPara();
+    }
+    if (EnhancedAt(IRead))
+        ProcessEnhanced();
+    else
+        ProcessPara();
+}
+
+// A document with no byte at the body's start has no body: nothing is
+// written after the setup records (no empty paragraph, no return), and the
+// input counts as done so that everything is written out.
+static bool HasBody() {
+    return !(IDone == 1 && ILast < pfs::BodyStart);
+}
+
+int ReadInput() {
+    if (InitPfsp() == 0) return ErrType;
+    if (!HasBody()) {
+        Done = 1;
+        return ErrType;
+    }
+    while (Done == 0 && ErrType == 0) BodyStep();
+    return ErrType;
+}
+
+// ----------------------------------------------------------------- plain text ---
+
+static void Dispatch(int c) {
+    switch (c) {
+    case 0x00: case 0x01: case 0x02: case 0x03: ProcessCR(); break;
+    case pfs::FormatOpen: GetFormat(); break;
+    case pfs::Tab: WriteTab(); break;
+    case pfs::EndOfText:
+        Done = 1;
+        PutHardCr();
+        break;
+    case pfs::Asterisk: GetAsterisk(); break;
+    case pfs::Lead0xFF: WriteNormalChar(pfs::Written0xFF); break;
+    default:
+        if (c >= pfs::Space) WriteNormalChar((uint8_t)c); // 0x20..0xFE but for '*'
+        break;                                           // the rest is dropped
+    }
+}
+
+void ProcessPara() {
+    if (!Header && !Footer) CancelPfsFonts();
+    while (Done == 0 && ErrType == 0) {
+        int c = GetIn();
+        if (c >= pfs::LeadMin) {
+            if (InAt(IRead) & pfs::AttrAny) { // an enhanced character: not ours
+                IRead = (int16_t)(IRead - 1);
+                return;
+            }
+            IRead = (int16_t)(IRead + 1); // a plain pair: skip its attribute byte
+        }
+        Dispatch(c);
+        if (pfs::IsLineEnd(c) && CrFlag) return;
+    }
+}
+
+// --------------------------------------------------------- enhanced characters ---
+
+// Sets the attributes to the bits of a, each only on a change, in the order
+// superscript, subscript, underline, italic, bold.
+static void SetAttributes(uint8_t a) {
+    if (a & pfs::AttrSuper) {
+        if (!SuperScript) PutScript(1);
+    } else if (SuperScript) {
+        PutScript(0);
+    }
+    if (a & pfs::AttrSub) {
+        if (!SubScript) PutScript(2);
+    } else if (SubScript) {
+        PutScript(0);
+    }
+    if (((a & pfs::AttrUnderline) != 0) != (UnderScore != 0)) PutUnderScore(a & pfs::AttrUnderline ? 1 : 0);
+    if (((a & pfs::AttrItalic) != 0) != (Italic != 0)) PutItalic(a & pfs::AttrItalic ? 1 : 0);
+    if (((a & pfs::AttrBold) != 0) != (Bold != 0)) PutBold(a & pfs::AttrBold ? 1 : 0);
+}
+
+void ProcessEnhanced() {
+    while (Done == 0 && ErrType == 0) {
+        int c = GetIn();
+        if (c < pfs::LeadMin) {
+            IRead = (int16_t)(IRead - 1);
+            return;
+        }
+        uint8_t a = InAt(IRead);
+        if ((a & pfs::AttrAny) == 0) { // a plain pair: ProcessPara's
+            IRead = (int16_t)(IRead - 1);
+            return;
+        }
+        if (!(a & pfs::AttrKeepHigh)) c &= 0x7F;
+        SetAttributes(a);
+        WriteNormalChar(c == pfs::Lead0xFF ? pfs::Written0xFF : (uint8_t)c);
+        IRead = (int16_t)(IRead + 1);
+    }
+}
+
+void CancelPfsFonts() {
+    if (UnderScore) PutUnderScore(0);
+    if (Italic) PutItalic(0);
+    if (Bold) PutBold(0);
+    if (SuperScript || SubScript) PutScript(0);
+}
+
+// ---------------------------------------------------------------------- reset ---
+
+void ResetTranslator() {
+    ResetErrors();
+    ResetInput();
+    ResetOutput();
+    ResetPrologue();
+    ResetAttributes();
+    ResetTabs();
+    ResetIndents();
+    ResetLineEnds();
+    ResetHeadFoot();
+    ResetSetup();
+}

@@ -1,0 +1,32 @@
+// Headers, footers, footnotes and columns.
+//
+// Text outside the body flow is written between an opening and a closing
+// record, with the body's formatting state saved around it.
+#pragma once
+
+#include <cstdint>
+
+extern int32_t Header;   // header text is being translated
+extern int32_t Footer;   // footer text is being translated
+extern int32_t Footnote; // footnote text is being translated (set by the toolkit user)
+extern int32_t InColumn; // a column layout is in progress
+constexpr int ColEntries = 51;
+extern uint8_t ColArray[ColEntries][3]; // columns 1..50: [1] first position, [2] code 0x83 value
+extern uint8_t ColArrPtr;               // number of the current column; 0 outside a layout
+
+// Opens a header (odd kind) or footer (even kind).
+void StartHeadFoot(uint8_t kind);
+// Closes the header or footer.
+void EndHeadFoot();
+// Closes a footnote.
+void EndFootnote();
+// Ends a special alignment (code 0x4F with 0).
+void CancelAlignment();
+// Starts a column layout in column 1.
+void BeginColumnLayout();
+// Moves to the next column (never past column 50).
+void GetNextColumn();
+// Ends the column layout.
+void EndColumnLayout();
+
+void ResetHeadFoot();

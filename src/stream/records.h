@@ -1,0 +1,23 @@
+// Writers of control records.
+//
+// A record is 0x00, a code, a payload length L (0..255) and L payload bytes.
+// Each writer appends one record to the output buffer; the buffer flushes
+// itself as it fills, and a flush may fall inside a record without harm.
+#pragma once
+
+#include <cstdint>
+
+// 0x00, code, length, then length bytes copied from data (no limit test).
+void PutControl(uint8_t code, uint8_t length, const void* data);
+// 0x00, code, 1, value.
+void PutBControl(uint8_t code, uint8_t value);
+// 0x00, code, 2, value low byte first.
+void PutIControl(uint8_t code, int16_t value);
+// 0x00, code, 4, value least significant byte first.
+void PutLControl(uint8_t code, int32_t value);
+// 0x00, code, n, text; a one-character text is padded with its 0x00 (n 2).
+void PutSControl(uint8_t code, const char* text);
+// 0x00, code, n + 1, value, text; an empty text is written as one 0x00 byte.
+void PutBSControl(uint8_t code, uint8_t value, const char* text);
+// 0x00, code, 8, x, y, each least significant byte first.
+void PutXYControl(uint8_t code, int32_t x, int32_t y);
