@@ -1,0 +1,116 @@
+// Test harness: real FILE* streams over temporary files.
+
+#include "support/harness.h"
+
+#include <cstring>
+
+#include "io/input.h"
+#include "io/output.h"
+#include "pfs/body.h"
+
+Bytes B(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+void TranslatorTest::SetUp() {
+    ResetTranslator();
+    dst_ = tmpfile();
+    ASSERT_NE(dst_, nullptr);
+    OutFile = dst_;
+}
+
+void TranslatorTest::TearDown() {
+    if (src_) fclose(src_);
+    if (dst_) fclose(dst_);
+    InFile = nullptr;
+    OutFile = nullptr;
+    ResetTranslator();
+}
+
+void TranslatorTest::SetSource(const Bytes& bytes) {
+    if (src_) fclose(src_);
+    src_ = tmpfile();
+    ASSERT_NE(src_, nullptr);
+    if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), src_);
+    rewind(src_);
+    InFile = src_;
+}
+
+void TranslatorTest::LoadWindow(const Bytes& bytes, int16_t readAt) {
+    SetSource(bytes);
+    InitInBuf(1024);
+    InitOutBuf(2048);
+    IRead = readAt;
+}
+
+Bytes TranslatorTest::Output() {
+    fflush(dst_);
+    long end = ftell(dst_);
+    Bytes out((size_t)end);
+    rewind(dst_);
+    if (end > 0) {
+        EXPECT_EQ(fread(out.data(), 1, (size_t)end, dst_), (size_t)end);
+    }
+    fseek(dst_, 0, SEEK_END);
+    out.insert(out.end(), OutBuf, OutBuf + OWrite);
+    return out;
+}
+
+Bytes TranslatorTest::OutputSince(size_t mark) {
+    Bytes all = Output();
+    return mark <= all.size() ? Bytes(all.begin() + (long)mark, all.end()) : Bytes{};
+}
+
+Bytes Rec(uint8_t code, const Bytes& payload) {
+    Bytes r{0x00, code, (uint8_t)payload.size()};
+    return r + payload;
+}
+
+Bytes RecB(uint8_t code, uint8_t value) {
+    return Rec(code, {value});
+}
+
+Bytes RecI(uint8_t code, int16_t value) {
+    uint16_t u = (uint16_t)value;
+    return Rec(code, {(uint8_t)(u & 0xFF), (uint8_t)(u >> 8)});
+}
+
+std::string Hex(const Bytes& b) {
+    std::string s;
+    char buf[4];
+    for (uint8_t x : b) {
+        snprintf(buf, sizeof buf, "%02X ", x);
+        s += buf;
+    }
+    return s;
+}
+
+PfsDoc::PfsDoc() {
+    header[641] = 'T';
+    header[642] = 'Y';
+    header[643] = 'P';
+    Word(0, 66).Word(2, 6).Word(4, 6).Word(10, 0).Word(12, 65);
+}
+
+PfsDoc& PfsDoc::Word(int offset, int value) {
+    header[(size_t)offset] = (uint8_t)(value & 0xFF);
+    header[(size_t)offset + 1] = (uint8_t)((value >> 8) & 0xFF);
+    return *this;
+}
+
+PfsDoc& PfsDoc::Byte(int offset, uint8_t value) {
+    header[(size_t)offset] = value;
+    return *this;
+}
+
+PfsDoc& PfsDoc::Line(int offset, const Bytes& text) {
+    header[(size_t)offset] = (uint8_t)text.size();
+    for (size_t i = 0; i < text.size() && offset + 1 + i < header.size(); ++i)
+        header[(size_t)offset + 1 + i] = text[i];
+    return *this;
+}

@@ -1,0 +1,62 @@
+// Test harness for the translator's modules: every test starts from the
+// start-of-run state, reads its source from real bytes through a real FILE*
+// and writes its stream into a real temporary file.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+// Bytes of a string literal (embedded NULs included when given a length).
+Bytes B(const std::string& s);
+// Concatenation.
+Bytes operator+(Bytes a, const Bytes& b);
+
+class TranslatorTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Makes bytes the source (InFile) without loading the window.
+    void SetSource(const Bytes& bytes);
+    // Makes bytes the source and loads the window with the PFS keep-back,
+    // and sets the output buffer up with its keep-back, as the setup does.
+    void LoadWindow(const Bytes& bytes, int16_t readAt = 0);
+    // Everything written so far: the target file plus what the buffer holds.
+    // Does not disturb the buffer.
+    Bytes Output();
+    // Output() from a mark on (as returned by Mark()).
+    Bytes OutputSince(size_t mark);
+    size_t Mark() { return Output().size(); }
+
+  private:
+    FILE* src_ = nullptr;
+    FILE* dst_ = nullptr;
+};
+
+// A record: 0x00, code, payload length, payload.
+Bytes Rec(uint8_t code, const Bytes& payload);
+// A record with a one-byte payload.
+Bytes RecB(uint8_t code, uint8_t value);
+// A record with a 16-bit payload, low byte first.
+Bytes RecI(uint8_t code, int16_t value);
+
+// Readable hex for failure messages.
+std::string Hex(const Bytes& b);
+
+// A PFS document: a 1024-byte header with "TYP" and the given page fields,
+// byte 1024, and the body.  Header bytes can be patched afterwards.
+struct PfsDoc {
+    Bytes header = Bytes(1025, 0);
+    Bytes body;
+    PfsDoc();
+    PfsDoc& Word(int offset, int value);
+    PfsDoc& Byte(int offset, uint8_t value);
+    PfsDoc& Line(int offset, const Bytes& text); // length byte + text
+    Bytes Build() const { return header + body; }
+};
