@@ -1,0 +1,72 @@
+// Decoding a control record's payload for the listing.
+//
+// The code table gives each code a payload kind; this file turns the bytes
+// into text by that kind:
+//   Byte    L = 1  unsigned decimal            "144"
+//   Int16   L = 2  signed decimal, low first   "-5"
+//   Twips   L = 2  as Int16, then inches       "9360 (6.500in)"
+//   Raw     any L  the bytes quoted            "\"2\""
+//   ColType L = 2  column, then the type char  "12 \"x\""
+// A payload whose length does not fit its kind is not guessed at: it is
+// shown as "raw" and its bytes in hex, so a malformed record stays visible
+// as exactly what it holds.  Inches are computed in integer thousandths,
+// rounded half away from zero, so the text is the same on every platform.
+
+#include "payload.h"
+
+#include <cstdlib>
+
+#include "quote.h"
+
+namespace vnkdump {
+
+namespace {
+
+constexpr int TwipsPerInch = 1440;
+
+// The 16-bit signed value stored low byte first at bytes.
+int16_t LittleInt16(const uint8_t* bytes) {
+    return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
+}
+
+} // namespace
+
+void PutRaw(FILE* out, const uint8_t* bytes, size_t size) {
+    std::fputs("raw", out);
+    for (size_t i = 0; i < size; ++i) std::fprintf(out, " %02X", bytes[i]);
+}
+
+void PutTwips(FILE* out, int16_t twips) {
+    const long magnitude = std::labs(static_cast<long>(twips));
+    const long thousandths = (magnitude * 1000 + TwipsPerInch / 2) / TwipsPerInch;
+    std::fprintf(out, "%d (%s%ld.%03ldin)", twips, twips < 0 ? "-" : "", thousandths / 1000,
+                 thousandths % 1000);
+}
+
+void PutPayload(FILE* out, vnk::Payload kind, const uint8_t* bytes, size_t size) {
+    switch (kind) {
+    case vnk::Payload::Byte:
+        if (size != 1) break;
+        std::fprintf(out, "%u", bytes[0]);
+        return;
+    case vnk::Payload::Int16:
+        if (size != 2) break;
+        std::fprintf(out, "%d", LittleInt16(bytes));
+        return;
+    case vnk::Payload::Twips:
+        if (size != 2) break;
+        PutTwips(out, LittleInt16(bytes));
+        return;
+    case vnk::Payload::Raw:
+        PutQuoted(out, bytes, size);
+        return;
+    case vnk::Payload::ColType:
+        if (size != 2) break;
+        std::fprintf(out, "%u ", bytes[0]);
+        PutQuoted(out, bytes + 1, 1);
+        return;
+    }
+    PutRaw(out, bytes, size);
+}
+
+} // namespace vnkdump
