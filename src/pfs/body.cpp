@@ -14,6 +14,8 @@
 
 #include "pfs/body.h"
 
+#include <cstring>
+
 #include "driver/errors.h"
 #include "io/input.h"
 #include "io/output.h"
@@ -82,9 +84,44 @@ static void Dispatch(int c) {
     }
 }
 
+// Bytes that go to the stream as they are: 0x20..0x7F but the asterisk.
+struct PlainTable {
+    bool plain[256] = {};
+    constexpr PlainTable() {
+        for (int b = pfs::Space; b < pfs::LeadMin; ++b) plain[b] = b != pfs::Asterisk;
+    }
+};
+static constexpr PlainTable Plain;
+
+// The fast path of plain text: the run of plain bytes before the window's
+// limit is copied in one go, exactly as GetIn and WriteNormalChar would
+// copy it byte by byte (GetIn below the limit only advances IRead).  When a
+// flush inside the run fails, the run stops after the byte that caused it,
+// as the byte-by-byte loop would.
+static void CopyPlainRun() {
+    if (IRead < 0) return;
+    int start = IRead, end = IRead;
+    while (end < ILimit && Plain.plain[InBuf[end]]) ++end;
+    while (start < end) {
+        int room = OLimit + 1 - OWrite;
+        int k = end - start < room ? end - start : (room > 0 ? room : 1);
+        memcpy(OutBuf + OWrite, InBuf + start, (size_t)k);
+        OWrite = (int16_t)(OWrite + k);
+        start += k;
+        if (OWrite > OLimit) {
+            WriteOutBuf();
+            if (ErrType != 0) break;
+        }
+    }
+    IPos = (int16_t)(IPos + (start - IRead));
+    IRead = (int16_t)start;
+}
+
 void ProcessPara() {
     if (!Header && !Footer) CancelPfsFonts();
     while (Done == 0 && ErrType == 0) {
+        CopyPlainRun();
+        if (ErrType != 0) break;
         int c = GetIn();
         if (c >= pfs::LeadMin) {
             if (InAt(IRead) & pfs::AttrAny) { // an enhanced character: not ours
