@@ -32,6 +32,8 @@ constexpr int MinKeep = 260;
 int InitOut() {
     if (OutFileName == nullptr || OutFileName[0] == '\0') {
         OutFile = stdout;
+        fflush(stdout);
+        setvbuf(stdout, nullptr, _IONBF, 0);
         return 0;
     }
     OutFile = fopen(OutFileName, "w+");
@@ -61,7 +63,12 @@ void EndOut() {
     if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0) outLen = ftell(OutFile);
     long inPos = InFile != nullptr ? ftell(InFile) : -1;
     if (outLen >= 0) {
-        fclose(OutFile);
+        // Standard output is only flushed: the end-of-run report may still
+        // print on it.
+        if (OutFile == stdout)
+            fflush(OutFile);
+        else
+            fclose(OutFile);
         OutFile = nullptr;
         if (outLen == 0 && OutFileName != nullptr && OutFileName[0] != '\0') remove(OutFileName);
     }

@@ -1,0 +1,112 @@
+// Arguments from a response file, and their release.
+//
+// A first argument "@name" names a file whose lines are the arguments, so a
+// caller can pass names with spaces or more names than a command line holds.
+// Each line becomes one heap copy in ArgV: blanks and double quotes at the
+// head of a line are dropped (so blank lines give nothing and a CR LF pair
+// ends one line only), a line ends at LF or CR, trailing spaces and double
+// quotes are dropped, and a last line without a line end still counts.
+// A line keeps its first 1023 characters, the rest of it is dropped, and at
+// most 19 lines are taken (ArgV holds 20 entries with the program name).
+//
+// cmdLineFP stays set after the file is closed: it marks that ArgV holds heap
+// copies.  Whether the file itself is still open is kept apart, in
+// cmdLineOpen, because a closed FILE* must never be touched again.
+
+#include "driver/response_file.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/startup.h"
+
+constexpr int ArgVSize = 20;
+
+// True while cmdLineFP is open (between fopen and fclose of the response file).
+static bool cmdLineOpen = false;
+
+// A heap copy of text; null when memory runs out.
+static char* CopyText(const char* text) {
+    size_t len = strlen(text);
+    char* copy = static_cast<char*>(malloc(len + 1));
+    if (copy != nullptr)
+        memcpy(copy, text, len + 1);
+    return copy;
+}
+
+// Ends the line held in line[0..len): trailing spaces and quotes dropped,
+// copy stored in ArgV[ArgPos].  Returns 0, or 22 when no copy could be made.
+static int32_t StoreLine(char* line, int len) {
+    while (len > 0 && (line[len - 1] == ' ' || line[len - 1] == '"'))
+        --len;
+    line[len] = '\0';
+    char* copy = CopyText(line);
+    if (copy == nullptr)
+        return 22;
+    ArgV[ArgPos++] = copy;
+    return 0;
+}
+
+int32_t ReadArgLines(FILE* fp) {
+    char line[ArgLineMax + 1];
+    int len = 0;
+    int c;
+    while (ArgPos >= 0 && ArgPos < ArgVSize && (c = getc(fp)) != EOF) {
+        if (len == 0) {
+            if (isspace(c) || c == '"')
+                continue;
+        } else if (c == '\n' || c == '\r') {
+            if (StoreLine(line, len) != 0)
+                return 22;
+            len = 0;
+            continue;
+        }
+        if (len < ArgLineMax)
+            line[len++] = (char)c; // past that, the line's rest is dropped
+    }
+    if (len > 0 && ArgPos >= 0 && ArgPos < ArgVSize && StoreLine(line, len) != 0)
+        return 22;
+    return 0;
+}
+
+int32_t TakeResponseFile(const char* progName, const char* fileName) {
+    ArgV[0] = CopyText(progName != nullptr ? progName : "");
+    if (ArgV[0] == nullptr)
+        exit(22);
+    cmdLineFP = fopen(fileName, "r");
+    if (cmdLineFP == nullptr) {
+        // No arguments can be had: the run is refused with error 1, and the
+        // report names the program from the process's own argument.
+        free(ArgV[0]);
+        ArgV[0] = const_cast<char*>(progName);
+        ArgC = 1;
+        return 1;
+    }
+    cmdLineOpen = true;
+    ArgPos = 1;
+    if (ReadArgLines(cmdLineFP) != 0) {
+        CleanCmdLine();
+        exit(22);
+    }
+    ArgC = ArgPos;
+    ArgPos = 0;
+    fclose(cmdLineFP);
+    cmdLineOpen = false;
+    return 0;
+}
+
+// Frees the heap copies (entry 0 up to the first null one), closes the
+// response file if it is still open and clears the marker.
+void CleanCmdLine() {
+    if (cmdLineFP == nullptr)
+        return;
+    for (int i = 0; i < ArgVSize && ArgV[i] != nullptr; ++i) {
+        free(ArgV[i]);
+        ArgV[i] = nullptr;
+    }
+    if (cmdLineOpen)
+        fclose(cmdLineFP);
+    cmdLineOpen = false;
+    cmdLineFP = nullptr;
+}

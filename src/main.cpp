@@ -1,0 +1,5 @@
+#include "driver/startup.h"
+
+int main(int argc, char** argv) {
+    StartUp(argc, argv);
+}
