@@ -67,7 +67,7 @@ void BeginColumnLayout() {
 // stays in column 50 and its records are written again: the text goes on
 // in the last column rather than reading an entry that is not there.
 void GetNextColumn() {
-    if (ColArrPtr < LastColumnEntry) ColArrPtr = (uint8_t)(ColArrPtr + 1);
+    ColArrPtr = ColArrPtr < LastColumnEntry ? (uint8_t)(ColArrPtr + 1) : LastColumnEntry;
     PutBControl(vnk::ColumnNo, ColArrPtr);
     IPos = ColArray[ColArrPtr][1];
     PutBControl(vnk::ColumnStart, ColArray[ColArrPtr][1]);
