@@ -12,6 +12,8 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "driver/errors.h"
 #include "driver/startup.h"
 #include "io/input.h"
@@ -57,9 +59,18 @@ int WriteOutFile(const uint8_t* buf, int count) {
 
 // Final flush; closes both streams (those whose position can be taken) and
 // removes a named target that received nothing.
+// Only a regular file is ever removed: a device or anything else named as
+// the target (/dev/null, /dev/full) reports a length of 0 whatever was
+// written to it, and its name must survive the run.
+static bool IsRegularFile(FILE* f) {
+    struct stat st;
+    return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 void EndOut() {
     WriteOutBuf();
     long outLen = -1;
+    bool regular = OutFile != nullptr && IsRegularFile(OutFile);
     if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0) outLen = ftell(OutFile);
     long inPos = InFile != nullptr ? ftell(InFile) : -1;
     if (outLen >= 0) {
@@ -70,7 +81,8 @@ void EndOut() {
         else
             fclose(OutFile);
         OutFile = nullptr;
-        if (outLen == 0 && OutFileName != nullptr && OutFileName[0] != '\0') remove(OutFileName);
+        if (outLen == 0 && regular && OutFileName != nullptr && OutFileName[0] != '\0')
+            remove(OutFileName);
     }
     if (inPos >= 0) {
         fclose(InFile);
