@@ -1,0 +1,54 @@
+// pfsgen SIZE OUT [SEED]
+//
+// Writes a generated PFS document of about SIZE bytes to OUT.  SIZE is a
+// byte count with an optional K or M suffix (powers of 1024); the same SIZE
+// and SEED give the same bytes on every machine.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "generate.h"
+
+static bool ParseSize(const char* text, size_t* out) {
+    char* end = nullptr;
+    errno = 0;
+    unsigned long long v = strtoull(text, &end, 10);
+    if (errno != 0 || end == text) return false;
+    if (*end == 'k' || *end == 'K') {
+        v *= 1024ull;
+        ++end;
+    } else if (*end == 'm' || *end == 'M') {
+        v *= 1024ull * 1024ull;
+        ++end;
+    }
+    if (*end != '\0' || v == 0) return false;
+    *out = (size_t)v;
+    return true;
+}
+
+int main(int argc, char** argv) {
+    size_t size = 0;
+    if (argc < 3 || argc > 4 || !ParseSize(argv[1], &size)) {
+        fprintf(stderr, "usage: pfsgen SIZE[K|M] OUT [SEED]\n");
+        return 2;
+    }
+    uint32_t seed = 1;
+    if (argc == 4) seed = (uint32_t)strtoul(argv[3], nullptr, 10);
+
+    std::vector<uint8_t> doc = GenerateDocument(size, seed);
+
+    FILE* f = fopen(argv[2], "wb");
+    if (f == nullptr) {
+        fprintf(stderr, "pfsgen: cannot create %s: %s\n", argv[2], strerror(errno));
+        return 1;
+    }
+    bool ok = fwrite(doc.data(), 1, doc.size(), f) == doc.size();
+    ok = fclose(f) == 0 && ok;
+    if (!ok) {
+        fprintf(stderr, "pfsgen: write to %s failed\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,413 @@
+// Entry points of the fuzz targets, shared by the libFuzzer programs in this
+// directory and by the corpus replay of the unit tests (tests/fuzz), so that
+// every input the fuzzers ever kept is run again by the normal test suite.
+//
+// Each Check* function takes arbitrary bytes, drives one reader of the
+// module along the path the program itself takes, and tests what must hold
+// for any input whatever.  It returns null when everything held, or a short
+// description of what did not.  Crashes, reads and writes outside a buffer,
+// undefined arithmetic, leaks and hangs are left to the sanitizers and to
+// the fuzzer's own timeout.
+//
+//   CheckTranslate   the whole translation: source stream over the bytes,
+//                    target in memory, ReadInput, EndOut; a fresh
+//                    start-of-run state each time.
+//   CheckResponse    the bytes as a response file ("@name"), then the
+//                    positional arguments taken from its lines.
+//   CheckErrMsg      the bytes as the error message file, read back.
+//   CheckVnkDump     the bytes as an intermediate stream, listed and counted.
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/errors.h"
+#include "driver/response_file.h"
+#include "driver/startup.h"
+#include "dump.h"
+#include "io/input.h"
+#include "io/output.h"
+#include "pfs/body.h"
+
+namespace fuzzentry {
+
+using Bytes = std::vector<uint8_t>;
+
+// ------------------------------------------------------------------ helpers ---
+
+// A private directory for the files the readers need, made on first use and
+// removed (with whatever is left in it) when the process ends normally.
+class ScratchDir {
+  public:
+    static const std::string& Path() {
+        static ScratchDir dir;
+        return dir.path_;
+    }
+    ~ScratchDir() {
+        if (path_.empty())
+            return;
+        for (const char* name : {"/args.rsp", "/mvErrMsg.333"})
+            unlink((path_ + name).c_str());
+        rmdir(path_.c_str());
+    }
+
+  private:
+    ScratchDir() {
+        // TMPDIR may have been emptied by the start-up code (it does so in
+        // the process's own environment); then the system's default.
+        const char* base = getenv("TMPDIR");
+        std::string tmpl = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
+                           "/pfs2vnk-fuzz-XXXXXX";
+        std::vector<char> name(tmpl.begin(), tmpl.end());
+        name.push_back('\0');
+        if (mkdtemp(name.data()) == nullptr) {
+            perror("mkdtemp");
+            abort();
+        }
+        path_ = name.data();
+    }
+    std::string path_;
+};
+
+// Writes the bytes to path (created or truncated); aborts when it cannot,
+// since no check is possible then.
+inline void WriteWhole(const std::string& path, const uint8_t* data, size_t size) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0) {
+        perror(path.c_str());
+        abort();
+    }
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = write(fd, data + done, size - done);
+        if (n <= 0) {
+            perror(path.c_str());
+            abort();
+        }
+        done += (size_t)n;
+    }
+    close(fd);
+}
+
+// ------------------------------------------------------------- translation ---
+
+struct Translation {
+    int32_t err = 0; // ErrType at the end of the run (the exit status)
+    Bytes out;       // everything written to the target
+};
+
+// One whole run of the translator over the bytes, as tmain makes it once the
+// files are open: ReadInput, then EndOut, which flushes and closes both
+// streams.  The source is a read-only stream over a copy of the bytes, the
+// target a stream into memory; neither has a name, so nothing on disk is
+// touched.
+inline Translation Translate(const uint8_t* data, size_t size) {
+    ResetTranslator();
+    InFileName = "";
+    OutFileName = "";
+
+    Bytes copy(data, data + size);
+    FILE* in = size > 0 ? fmemopen(copy.data(), size, "r") : fopen("/dev/null", "r");
+    char* outText = nullptr;
+    size_t outSize = 0;
+    FILE* out = open_memstream(&outText, &outSize);
+    if (in == nullptr || out == nullptr) {
+        perror("stream");
+        abort();
+    }
+    // As InitIn and InitOut leave them: unbuffered by stdio.
+    setvbuf(in, nullptr, _IONBF, 0);
+    InFile = in;
+    OutFile = out;
+
+    ReadInput();
+    EndOut();
+
+    Translation t;
+    t.err = ErrType;
+    // EndOut closes only the streams whose position it could take; a stream
+    // over memory always has one, but a leak here must not hide a finding.
+    if (InFile != nullptr)
+        fclose(InFile);
+    if (OutFile != nullptr)
+        fclose(OutFile);
+    InFile = nullptr;
+    OutFile = nullptr;
+    t.out.assign(outText, outText + outSize);
+    free(outText);
+    return t;
+}
+
+// The stream of the smallest document: the header with the signature and
+// the end-of-text byte.  Every translated stream opens with the same
+// prologue of 85 bytes.
+inline const Bytes& ReferencePrologue() {
+    static const Bytes prologue = [] {
+        Bytes doc(1025, 0);
+        doc[641] = 'T';
+        doc[642] = 'Y';
+        doc[643] = 'P';
+        doc.push_back(0x0E);
+        Bytes out = Translate(doc.data(), doc.size()).out;
+        out.resize(out.size() < 85 ? out.size() : 85);
+        return out;
+    }();
+    return prologue;
+}
+
+inline bool HasSignature(const uint8_t* data, size_t size) {
+    return size >= 644 && data[641] == 'T' && data[642] == 'Y' && data[643] == 'P';
+}
+
+// What must hold for any source: without the signature the run ends with
+// error 8 before anything is written; with it the run ends without error and
+// the stream opens with the prologue.  Reading from memory and writing to
+// memory cannot fail, so no other code may appear.
+inline const char* CheckTranslation(const uint8_t* data, size_t size, const Translation& t) {
+    if (!HasSignature(data, size)) {
+        if (t.err != 8)
+            return "a source without the signature must end with error 8";
+        if (!t.out.empty())
+            return "a source without the signature must write nothing";
+        return nullptr;
+    }
+    if (t.err != 0)
+        return "a document with the signature must translate without an error code";
+    const Bytes& prologue = ReferencePrologue();
+    if (prologue.size() != 85)
+        return "the smallest document must give the 85-byte prologue";
+    if (t.out.size() < prologue.size() ||
+        memcmp(t.out.data(), prologue.data(), prologue.size()) != 0)
+        return "every stream must open with the prologue";
+    return nullptr;
+}
+
+inline const char* CheckTranslate(const uint8_t* data, size_t size) {
+    Translation t = Translate(data, size);
+    return CheckTranslation(data, size, t);
+}
+
+// ------------------------------------------------------------ response file ---
+
+// Characters of a response-file line that are kept, and lines taken (ArgV
+// holds 20 entries with the program name).
+constexpr size_t RspLineMax = 1023;
+constexpr size_t RspLinesMax = 19;
+
+// The arguments the bytes must give, by the reading rules written out once
+// more on their own: blanks (space, tab, LF, VT, FF, CR) and double quotes at
+// the head of a line are dropped, LF or CR ends a line that has begun, a
+// line keeps its first 1023 characters, trailing spaces and quotes are
+// dropped, a last line without a line end counts, at most 19 lines are
+// taken.  An argument is a C string, so it ends at its first NUL byte.
+inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size) {
+    std::vector<std::string> args;
+    std::string line;
+    auto finish = [&] {
+        size_t len = line.size();
+        while (len > 0 && (line[len - 1] == ' ' || line[len - 1] == '"'))
+            --len;
+        line.resize(len);
+        args.push_back(line.substr(0, line.find('\0')));
+        line.clear();
+    };
+    for (size_t i = 0; i < size && args.size() < RspLinesMax; ++i) {
+        const char c = (char)data[i];
+        if (line.empty()) {
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' ||
+                c == '"')
+                continue;
+        } else if (c == '\n' || c == '\r') {
+            finish();
+            continue;
+        }
+        if (line.size() < RspLineMax)
+            line.push_back(c);
+    }
+    if (!line.empty() && args.size() < RspLinesMax)
+        finish();
+    return args;
+}
+
+// The bytes as the response file of "pfs2vnk @file": the arguments taken,
+// then the positional arguments applied (file names, display level, lock
+// flag, temporary directory), then everything released.
+inline const char* CheckResponse(const uint8_t* data, size_t size) {
+    const std::string path = ScratchDir::Path() + "/args.rsp";
+    WriteWhole(path, data, size);
+    const std::vector<std::string> expected = ExpectedArgs(data, size);
+
+    ResetStartup();
+    ResetErrors();
+    static char prog[] = "pfs2vnk";
+    std::string at = "@" + path;
+    std::vector<char> atArg(at.begin(), at.end());
+    atArg.push_back('\0');
+    char* argv[] = {prog, atArg.data(), nullptr};
+    const int32_t r = TakeArgs(2, argv);
+
+    const char* verdict = nullptr;
+    if (r != 0) {
+        verdict = "a readable response file must be taken";
+    } else if (ArgC != (int32_t)expected.size() + 1 || ArgPos != 0) {
+        verdict = "ArgC must be 1 plus the number of lines, ArgPos back at 0";
+    } else if (ArgV[0] == nullptr || strcmp(ArgV[0], prog) != 0) {
+        verdict = "entry 0 must be the program name";
+    } else {
+        for (size_t i = 0; i < expected.size() && verdict == nullptr; ++i) {
+            const char* a = ArgV[i + 1];
+            if (a == nullptr || expected[i] != a)
+                verdict = "a line read differs from its rules";
+        }
+        for (size_t i = expected.size() + 1; i < 20 && verdict == nullptr; ++i)
+            if (ArgV[i] != nullptr)
+                verdict = "entries past the lines must stay empty";
+    }
+    if (verdict == nullptr) {
+        ApplyArgs();
+        if (expected.size() >= 6 && !expected[5].empty() && expected[5] != MvTempDir)
+            verdict = "entry 6 must become the temporary directory";
+        else if (expected.size() >= 1 && (InFileName == nullptr || expected[0] != InFileName))
+            verdict = "entry 1 must become the source name";
+        else if (expected.size() >= 2 && (OutFileName == nullptr || expected[1] != OutFileName))
+            verdict = "entry 2 must become the target name";
+    }
+    ResetStartup(); // frees the copies the response file left
+    return verdict;
+}
+
+// ------------------------------------------------------- error message file ---
+
+constexpr int ErrTextMax = 1122;
+constexpr int ErrCodeDigits = 8;
+inline const char* ErrFallback() {
+    return " Unknown: Error File incomplete or not found";
+}
+
+struct ErrMsgData {
+    int32_t code = 0;
+    std::string text;
+};
+
+// What reading the bytes back as the error message file must give, by the
+// reading rules written out once more on their own.
+inline ErrMsgData ExpectedErrMsg(const uint8_t* data, size_t size) {
+    size_t i = 0;
+    auto next = [&]() -> int { return i < size ? data[i++] : EOF; };
+    auto restOfLine = [&]() {
+        int c;
+        do
+            c = next();
+        while (c != EOF && c != '\r' && c != '\n');
+        return c;
+    };
+    ErrMsgData d;
+    int digits = 0;
+    int c;
+    // The code line: up to 8 decimal digits, every other character passed
+    // over; a NUL byte, or the 8th digit, passes over the rest of the line.
+    for (;;) {
+        c = next();
+        if (c == EOF || c == '\r' || c == '\n')
+            break;
+        if (c == 0) {
+            c = restOfLine();
+            break;
+        }
+        if (c >= '0' && c <= '9') {
+            d.code = d.code * 10 + (c - '0');
+            if (++digits == ErrCodeDigits) {
+                c = restOfLine();
+                break;
+            }
+        }
+    }
+    while (c == '\r' || c == '\n')
+        c = next();
+    // The text: its first character only when printable, then up to 1122
+    // characters until the end or a NUL byte; CR dropped, a tab as three
+    // spaces (as many as fit), LF and printable ASCII kept, the rest dropped.
+    auto printable = [](int ch) { return ch >= 0x20 && ch <= 0x7E; };
+    std::string t;
+    if (printable(c))
+        t.push_back((char)c);
+    if (c != EOF) {
+        while ((int)t.size() < ErrTextMax) {
+            c = next();
+            if (c == EOF || c == 0)
+                break;
+            if (c == '\t') {
+                for (int k = 0; k < 3 && (int)t.size() < ErrTextMax; ++k)
+                    t.push_back(' ');
+            } else if (c == '\n' || printable(c)) {
+                t.push_back((char)c);
+            }
+        }
+    }
+    if (t.empty()) {
+        d.text = ErrFallback();
+    } else {
+        while (!t.empty() && ((unsigned char)t.back() < 0x20 || (unsigned char)t.back() > 0x7F))
+            t.pop_back();
+        d.text = t;
+    }
+    return d;
+}
+
+// The bytes as "mvErrMsg.333" beside a failed file, read back into a buffer
+// of exactly the size the reader is promised (1122 characters and a
+// terminator), so that a write past it is caught.
+inline const char* CheckErrMsg(const uint8_t* data, size_t size) {
+    const std::string dir = ScratchDir::Path();
+    const std::string file = dir + "/mvErrMsg.333";
+    WriteWhole(file, data, size);
+    const ErrMsgData expected = ExpectedErrMsg(data, size);
+
+    ResetErrors();
+    char* out = static_cast<char*>(malloc(ErrTextMax + 1));
+    const std::string failed = dir + "/target.vnk";
+    const int32_t code = GetErrMsgFileData(out, failed.c_str());
+
+    const char* verdict = nullptr;
+    if (memchr(out, '\0', ErrTextMax + 1) == nullptr)
+        verdict = "the text read back must be terminated inside its buffer";
+    else if (code != expected.code)
+        verdict = "the code read back differs from its rules";
+    else if (expected.text != out)
+        verdict = "the text read back differs from its rules";
+    else if (access(file.c_str(), F_OK) == 0)
+        verdict = "the error message file must be deleted once read";
+    free(out);
+    unlink(file.c_str());
+    ResetErrors();
+    return verdict;
+}
+
+// ----------------------------------------------------------------- vnkdump ---
+
+// The bytes as an intermediate stream, listed and summarised: each ends with
+// 0, or 1 after reporting a record cut off by the end, and both agree.
+inline const char* CheckVnkDump(const uint8_t* data, size_t size) {
+    static FILE* sink = fopen("/dev/null", "w");
+    if (sink == nullptr)
+        abort();
+    // A copy of exactly the input's size, so that a read past it is caught.
+    Bytes copy(data, data + size);
+    const uint8_t* p = copy.empty() ? nullptr : copy.data();
+    const int listed = vnkdump::VnkDump(p, size, sink, sink, false);
+    const int counted = vnkdump::VnkDump(p, size, sink, sink, true);
+    if (listed != 0 && listed != 1)
+        return "the listing must end with 0 or 1";
+    if (listed != counted)
+        return "the listing and the summary must agree about truncation";
+    return nullptr;
+}
+
+} // namespace fuzzentry
