@@ -16,14 +16,9 @@
 #include "stream/codes.h"
 #include "support/harness.h"
 
-Bytes StreamPrologue(); // prologue_test.cpp
-Bytes DefaultLayout();  // prologue_test.cpp
 
 namespace {
 
-const Bytes P = RecB(vnk::ParaStart, 0);
-const Bytes CR = {0x0D};
-const Bytes Eot = {0x0E};
 
 Bytes Times(const Bytes& b, int n) {
     Bytes r;

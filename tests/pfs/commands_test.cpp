@@ -8,33 +8,16 @@
 #include "stream/codes.h"
 #include "support/harness.h"
 
-Bytes StreamPrologue(); // prologue_test.cpp
-Bytes DefaultLayout();  // prologue_test.cpp
 
 namespace {
 
-const Bytes P = RecB(vnk::ParaStart, 0);
-const Bytes CR = {0x0D};
-const Bytes Eot = {0x0E};
 
 class CommandsDoc : public TranslatorTest {
   protected:
     // Translates doc; checks that the stream opens with setup and returns
     // what follows it.
-    Bytes RunDoc(const PfsDoc& d, const Bytes& setup) {
-        SetSource(d.Build());
-        EXPECT_EQ(ReadInput(), 0);
-        Bytes out = Output();
-        EXPECT_EQ(Hex(Bytes(out.begin(), out.begin() + (long)std::min(out.size(), setup.size()))),
-                  Hex(setup));
-        return out.size() > setup.size() ? Bytes(out.begin() + (long)setup.size(), out.end())
-                                         : Bytes{};
-    }
-    Bytes Run(const Bytes& body) {
-        PfsDoc d;
-        d.body = body;
-        return RunDoc(d, StreamPrologue() + DefaultLayout());
-    }
+    Bytes RunDoc(const PfsDoc& d, const Bytes& setup) { return TranslateAfter(d, setup); }
+    Bytes Run(const Bytes& body) { return TranslateBody(body); }
 };
 
 struct Case {

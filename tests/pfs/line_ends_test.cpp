@@ -15,30 +15,15 @@
 #include "stream/prologue.h"
 #include "support/harness.h"
 
-Bytes StreamPrologue(); // prologue_test.cpp
-Bytes DefaultLayout();  // prologue_test.cpp
 
 namespace {
 
-const Bytes P = RecB(vnk::ParaStart, 0);
-const Bytes CR = {0x0D};
-const Bytes Eot = {0x0E};
 
 class LineEnds : public TranslatorTest {
   protected:
     // Translates a document with the default header; returns the stream
     // after the setup records.
-    Bytes Run(const Bytes& body) {
-        PfsDoc d;
-        d.body = body;
-        SetSource(d.Build());
-        EXPECT_EQ(ReadInput(), 0);
-        Bytes out = Output(), setup = StreamPrologue() + DefaultLayout();
-        EXPECT_EQ(Hex(Bytes(out.begin(), out.begin() + (long)std::min(out.size(), setup.size()))),
-                  Hex(setup));
-        return out.size() > setup.size() ? Bytes(out.begin() + (long)setup.size(), out.end())
-                                         : Bytes{};
-    }
+    Bytes Run(const Bytes& body) { return TranslateBody(body); }
 };
 
 TEST_F(LineEnds, HyphenJoinsWithoutSpaceOtherSoftEndsAddOneAndDropLeadingSpaces) {

@@ -8,14 +8,10 @@
 #include "stream/codes.h"
 #include "support/harness.h"
 
-Bytes StreamPrologue();                   // prologue_test.cpp
-Bytes DefaultLayout();                    // prologue_test.cpp
 Bytes Ruler(const std::vector<int>& stops); // prologue_test.cpp
 
 namespace {
 
-const Bytes P = RecB(vnk::ParaStart, 0);
-const Bytes CR = {0x0D};
 
 // A header (kind 1) or footer (2) block: its records, each line as a
 // paragraph ending in two returns, the closing records.

@@ -2,6 +2,7 @@
 
 #include "support/harness.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "io/input.h"
@@ -64,6 +65,22 @@ Bytes TranslatorTest::Output() {
 Bytes TranslatorTest::OutputSince(size_t mark) {
     Bytes all = Output();
     return mark <= all.size() ? Bytes(all.begin() + (long)mark, all.end()) : Bytes{};
+}
+
+Bytes TranslatorTest::TranslateAfter(const PfsDoc& doc, const Bytes& setup) {
+    SetSource(doc.Build());
+    EXPECT_EQ(ReadInput(), 0);
+    Bytes out = Output();
+    EXPECT_EQ(Hex(Bytes(out.begin(), out.begin() + (long)std::min(out.size(), setup.size()))),
+              Hex(setup));
+    return out.size() > setup.size() ? Bytes(out.begin() + (long)setup.size(), out.end())
+                                     : Bytes{};
+}
+
+Bytes TranslatorTest::TranslateBody(const Bytes& body) {
+    PfsDoc d;
+    d.body = body;
+    return TranslateAfter(d, StreamPrologue() + DefaultLayout());
 }
 
 Bytes Rec(uint8_t code, const Bytes& payload) {

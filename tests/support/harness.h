@@ -12,6 +12,8 @@
 
 using Bytes = std::vector<uint8_t>;
 
+struct PfsDoc;
+
 // Bytes of a string literal (embedded NULs included when given a length).
 Bytes B(const std::string& s);
 // Concatenation.
@@ -33,6 +35,11 @@ class TranslatorTest : public ::testing::Test {
     // Output() from a mark on (as returned by Mark()).
     Bytes OutputSince(size_t mark);
     size_t Mark() { return Output().size(); }
+    // Translates a whole document in process; checks that the stream opens
+    // with setup and returns what follows it.
+    Bytes TranslateAfter(const PfsDoc& doc, const Bytes& setup);
+    // The same for the default document with this body and the default setup.
+    Bytes TranslateBody(const Bytes& body);
 
   private:
     FILE* src_ = nullptr;
@@ -45,6 +52,16 @@ Bytes Rec(uint8_t code, const Bytes& payload);
 Bytes RecB(uint8_t code, uint8_t value);
 // A record with a 16-bit payload, low byte first.
 Bytes RecI(uint8_t code, int16_t value);
+
+// The 85-byte prologue, and the setup records of the default PfsDoc that
+// follow it (defined with the prologue's tests).
+Bytes StreamPrologue();
+Bytes DefaultLayout();
+
+// Stream pieces every translation test speaks of.
+inline const Bytes P = {0x00, 0xD6, 0x01, 0x00}; // paragraph start
+inline const Bytes CR = {0x0D};                  // hard return
+inline const Bytes Eot = {0x0E};                 // end-of-text byte of a body
 
 // Readable hex for failure messages.
 std::string Hex(const Bytes& b);
