@@ -1,219 +1,98 @@
-// Whole documents through the built program: the console, the exit status,
-// the target file, and documents several input windows long whose expected
-// stream is built from the translation of their repeated parts.
-
-#include <dirent.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+// Whole documents through the built program, checked byte for byte, some of them several
+// input windows long.
+#include <algorithm>
 #include <string>
 
 #include "stream/codes.h"
+#include "support/files.h"
 #include "support/harness.h"
-
+#include "support/program.h"
 
 namespace {
-
+using namespace vnk;
+Bytes operator""_b(const char* s, size_t n) { return Bytes(s, s + n); }
 
 Bytes Times(const Bytes& b, int n) {
     Bytes r;
-    for (int i = 0; i < n; ++i) r = r + b;
+    while (n-- > 0) r.insert(r.end(), b.begin(), b.end());
     return r;
 }
 
-class EndToEnd : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/pfs2vnk-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override {
-        if (DIR* d = opendir(dir_.c_str())) {
-            while (dirent* e = readdir(d))
-                if (e->d_name[0] != '.') unlink((dir_ + "/" + e->d_name).c_str());
-            closedir(d);
-        }
-        rmdir(dir_.c_str());
-    }
-    void Write(const std::string& name, const Bytes& b) {
-        std::ofstream(dir_ + "/" + name, std::ios::binary)
-            .write((const char*)b.data(), (std::streamsize)b.size());
-    }
-    bool Exists(const std::string& name) {
-        struct stat st;
-        return stat((dir_ + "/" + name).c_str(), &st) == 0;
-    }
-    Bytes Read(const std::string& name) {
-        std::ifstream f(dir_ + "/" + name, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(f), {});
-    }
-    // Runs the program in the directory; returns the exit status, stdout in *out.
-    int Run(const std::string& args, std::string* out = nullptr) {
-        std::string cmd = "cd '" + dir_ + "' && '" PFS2VNK_EXE "' " + args + " 2>/dev/null";
-        FILE* p = popen(cmd.c_str(), "r");
-        if (!p) return -1;
-        std::string text;
-        char buf[256];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
-        int st = pclose(p);
-        if (out) *out = text;
-        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    }
-    // Translates a document at display level 0; expects success.
-    Bytes Translate(const Bytes& doc) {
-        Write("in.pfs", doc);
-        EXPECT_EQ(Run("in.pfs out.vnk 0"), 0);
-        return Read("out.vnk");
-    }
-    std::string dir_;
-};
+// Runs the program on doc; returns the target.
+Bytes Translate(const Bytes& doc) {
+    testfs::TempDir dir;
+    testfs::WriteFile(dir / "in.pfs", doc);
+    EXPECT_EQ(testprog::Run(dir.path(), {"in.pfs", "out.vnk", "0"}).code, 0);
+    return B(testfs::ReadFile(dir / "out.vnk"));
+}
 
-TEST_F(EndToEnd, RoadOfOneDocument) {
-    // Header "Title", centred (byte 822 = 0) and bold (828 = 2).  Body: a
-    // first line indented by 3 (code 0x42 with 4), ended hard, which clears
-    // Hard; then "big" / "world" joined by a space; end of text.
+// 26 bytes: a first line indented by 2 and hyphen-joined, a date field, a digit command, a
+// tab to the stop at 6 closed by the hard return the empty line after it forces.
+const Bytes ShortPara = "  Ab-\0cd *@D* e*7*f\0g\th\1 \0"_b;
+const Bytes ShortParaOut = RecB(IndentFirst, 3) + P + B("Ab-cd ") + RecB(Field, 1) + B(" e") +
+                           Rec(CmdText, "7"_b) + B("f g") + RecB(TabLeader, 0) +
+                           RecB(TabBackOff, 0) + RecB(TabP, 6) + B("h") + RecB(TabP, 0) +
+                           RecB(TabLeader, 0) + CR + RecB(IndentFirst, 0) + CR;
+
+// Header centred and bold, footer with the page number; in the body a one-line indented
+// paragraph, the one above, a bold letter, double spacing and a format record.
+TEST(WholeDocument, EveryKindOfContent) {
     PfsDoc d;
-    d.Line(328, B("Title")).Byte(828, 0x02);
-    d.body = B("   Hello") + Bytes{0} + B("big") + Bytes{0} + B("world") + Eot;
-    Write("doc.pfs", d.Build());
-    std::string out;
-    ASSERT_EQ(Run("doc.pfs doc.out 1", &out), 0);
-    EXPECT_EQ(out, std::string("\nTranslating from doc.pfs to doc.out.\n") + PFS2VNK_EXE +
-                       " finished.\n");
-    Bytes header = RecB(vnk::HeadFoot, 1) + RecB(vnk::HeadFootDef, 1) + RecB(vnk::Align, 2) +
-                   RecB(vnk::Style, 2) + P + B("Title") + CR + CR + RecB(vnk::Align, 0) +
-                   RecB(vnk::Style, 0) + RecB(vnk::HeadFootDef, 0);
-    Bytes body = RecB(vnk::IndentFirst, 4) + P + B("Hello") + CR + RecB(vnk::IndentFirst, 0) + P +
-                 B("big world") + CR;
-    EXPECT_EQ(Hex(Read("doc.out")), Hex(StreamPrologue() + DefaultLayout() + header + body));
+    d.Line(328, B("Title")).Byte(828, 0x02).Line(484, B("p*1*")).Byte(824, 1);
+    d.body = "   Hello\0"_b + ShortPara + "x\311\2y\1A\3B\2 \2C\0 \0D\0 \7\5\1\2<ef\16"_b;
+    Bytes header = RecB(HeadFoot, 1) + RecB(HeadFootDef, 1) + RecB(Align, 2) + RecB(Style, 2) + P +
+                   B("Title") + CR + CR + RecB(Align, 0) + RecB(Style, 0) + RecB(HeadFootDef, 0);
+    Bytes footer = RecB(HeadFoot, 2) + RecB(HeadFootDef, 2) + P + B("p") + RecB(Field, 0) + CR +
+                   CR + RecB(HeadFootDef, 0);
+    Bytes body = RecB(IndentFirst, 4) + P + B("Hello") + CR + RecB(IndentFirst, 0) + ShortParaOut +
+                 P + B("x") + RecB(Style, 2) + B("I") + RecB(Style, 0) + B("y A") + CR +
+                 RecI(Spacing, 480) + P + B("B") + CR + P + B("C ") + RecI(Spacing, 240) + B("D") +
+                 CR + P + RecI(LeftMarg, 288) + RecI(RightMarg, 8640) + B("ef") + CR;
+    EXPECT_EQ(Hex(Translate(d.Build())),
+              Hex(StreamPrologue() + DefaultLayout() + header + footer + body));
 }
 
-TEST_F(EndToEnd, NotAPfsDocumentEndsWith8AndLeavesNoTarget) {
-    PfsDoc lower, other;
-    lower.Byte(641, 't').Byte(642, 'y').Byte(643, 'p');
-    other.Byte(643, 'Q');
-    Bytes shortFile = PfsDoc().Build();
-    shortFile.resize(643); // "TY", the P is missing
-    for (const Bytes& doc : {lower.Build(), other.Build(), shortFile, Bytes{}}) {
-        SCOPED_TRACE(doc.size());
-        Write("bad.pfs", doc);
-        EXPECT_EQ(Run("bad.pfs bad.vnk 0"), 8);
-        EXPECT_FALSE(Exists("bad.vnk"));
-    }
-}
-
-TEST_F(EndToEnd, DocumentWithoutBodyKeepsItsSetup) {
-    EXPECT_EQ(Hex(Translate(PfsDoc().Build())), Hex(StreamPrologue() + DefaultLayout()));
-}
-
-TEST_F(EndToEnd, EmptyLinesRunningPastTheFirstWindow) {
-    // "x" 1, then 8000 empty lines (space, 0) from file offset 1027: one
-    // hard end turns all following empty lines into returns without
-    // reading, the spaces at odd offsets 1027..16383 (7679 of them).  The
-    // one at 16383 is judged by the always-zero byte 16384 behind the
-    // window, which reads as a line end.  Reading then stands at 16385, the
-    // window moves before the next paragraph, and the space there is the
-    // indent of a new paragraph (0x42 with 2) whose line end at 16386 is
-    // hard because an empty line follows; the remaining 320 empty lines
-    // are returns again.
+// A paragraph of s + 1 letters ended hard, the units, "Z", the end of text and zeros.
+void ExpectLong(int s, const Bytes& units, const Bytes& unitsOut, const std::string& what) {
+    const Bytes first((size_t)s + 1, 'X');
     PfsDoc d;
-    d.body = B("x") + Bytes{1} + Times(Bytes{' ', 0}, 8000) + B("y") + Eot + Bytes{0, 0, 0};
-    Bytes want = StreamPrologue() + DefaultLayout() + P + B("x") + CR + Times(CR, 7679) +
-                 RecB(vnk::IndentFirst, 2) + P + CR + RecB(vnk::IndentFirst, 0) + Times(CR, 320) +
-                 P + B("y") + CR;
-    EXPECT_EQ(Translate(d.Build()), want);
+    d.body = first + "\0"_b + units + "Z\16\0\0\0"_b;
+    Bytes got = Translate(d.Build());
+    Bytes want = StreamPrologue() + DefaultLayout() + P + first + CR + unitsOut + P + B("Z") + CR;
+    auto at = std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
+    EXPECT_TRUE(got == want) << what << " shifted by " << s << ": differs from offset " << at;
 }
 
-// ----------------------------------------------------- several windows long ---
-//
-// A document is a short first paragraph of s + 1 letters (ended hard, which
-// leaves Hard clear), then many copies of one part, then "Z" and the end of
-// text (followed by zeros so that the last look-ahead sees line ends).
-
-Bytes LongDoc(int s, const Bytes& parts) {
-    PfsDoc d;
-    d.body = Bytes((size_t)s + 1, 'X') + Bytes{0} + parts + B("Z") + Eot + Bytes{0, 0, 0};
-    return d.Build();
-}
-Bytes LongStream(int s, const Bytes& parts) {
-    return StreamPrologue() + DefaultLayout() + P + Bytes((size_t)s + 1, 'X') + CR + parts + P +
-           B("Z") + CR;
+// Empty lines from offset 1027 are returns without reading up to the one at 16383, judged
+// by the zero byte behind the window.  At 16385 the window moves; that space indents a
+// paragraph, hard because an empty line follows; the other 320 are returns again.
+TEST(WholeDocument, EmptyLinesRunningPastTheFirstWindow) {
+    ExpectLong(0, Times(" \0"_b, 8000),
+               Times(CR, 7679) + RecB(IndentFirst, 2) + P + CR + RecB(IndentFirst, 0) +
+                   Times(CR, 320),
+               "empty lines");
 }
 
-// A paragraph of three lines, 26 bytes: first line indented by 2 (0x42
-// with 3) ending in a hyphen (joined without a space); a date field and a
-// digit command; a tab from column 2 to the stop at 6, closed by the hard
-// return that the following empty line forces; the empty line.
-const Bytes ShortPara = B("  Ab-") + Bytes{0} + B("cd *@D* e*7*f") + Bytes{0} + B("g\th") +
-                        Bytes{1} + B(" ") + Bytes{0};
-const Bytes ShortParaOut = RecB(vnk::IndentFirst, 3) + P + B("Ab-cd ") + RecB(vnk::Field, 1) +
-                           B(" e") + Rec(vnk::CmdText, B("7")) + B("f g") +
-                           RecB(vnk::TabLeader, 0) + RecB(vnk::TabBackOff, 0) +
-                           RecB(vnk::TabP, 6) + B("h") + RecB(vnk::TabP, 0) +
-                           RecB(vnk::TabLeader, 0) + CR + RecB(vnk::IndentFirst, 0) + CR;
-
-class EndToEndShortParagraphs
-    : public EndToEnd,
-      public ::testing::WithParamInterface<std::tuple<int, int>> {};
-
-TEST_P(EndToEndShortParagraphs, ManyWindows) {
-    auto [s, n] = GetParam();
-    Bytes doc = LongDoc(s, Times(ShortPara, n));
-    Bytes out = Translate(doc);
-    Bytes want = LongStream(s, Times(ShortParaOut, n));
-    ASSERT_EQ(out.size(), want.size()) << "document of " << doc.size() << " bytes";
-    for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], want[i]) << "stream offset " << i;
+// 1900 units: 50 KB.  590 units with s 12 and 13: exactly 16384 bytes, and one more.
+TEST(WholeDocument, ShortParagraphsAcrossWindows) {
+    for (auto [s, n] :
+         {std::pair{0, 1900}, {5, 1900}, {11, 1900}, {17, 1900}, {25, 1900}, {12, 590}, {13, 590}})
+        ExpectLong(s, Times(ShortPara, n), Times(ShortParaOut, n), std::to_string(n) + " units");
 }
 
-// 1900 parts: 50 KB.  590 parts with s 12 and 13: exactly 16384 bytes (the
-// first fill reaches the end of the file without knowing it) and one more.
-INSTANTIATE_TEST_SUITE_P(EndToEnd, EndToEndShortParagraphs,
-                         ::testing::Values(std::make_tuple(0, 1900), std::make_tuple(5, 1900),
-                                           std::make_tuple(11, 1900), std::make_tuple(17, 1900),
-                                           std::make_tuple(25, 1900), std::make_tuple(12, 590),
-                                           std::make_tuple(13, 590)));
-
-// One paragraph of 2200 three-line parts of 22 bytes, so the window moves
-// in the middle of it.  Part A: hyphen join; space join with the two
-// leading spaces dropped; a format record (left 0, right 65) inside the
-// word "hij".  Without a paragraph start or an enhanced character nothing
-// refills early: the window moves exactly when reading passes file
-// offsets 15359 + k*14336.  Part B: a bold "I" and a time field; every
-// enhanced character returns to the loop, which refills early.
-const Bytes PartA = B("abcd-") + Bytes{0} + B("efg") + Bytes{0} + B("  hi") +
-                    Bytes{0x07, 6, 1, 0, 65, 0} + B("j") + Bytes{0};
-const Bytes PartAOut = B("abcd-efg hi") + RecI(vnk::LeftMarg, 0) + RecI(vnk::RightMarg, 9360) +
-                       B("j ");
-const Bytes PartB = B("abcd-") + Bytes{0} + B("efg") + Bytes{0} + B("  h") + Bytes{0xC9, 0x02} +
-                    B("j*@T*k") + Bytes{0};
-const Bytes PartBOut = B("abcd-efg h") + RecB(vnk::Style, 2) + B("I") + RecB(vnk::Style, 0) +
-                       B("j") + RecB(vnk::Field, 2) + B("k ");
-
-class EndToEndLongParagraph
-    : public EndToEnd,
-      public ::testing::WithParamInterface<std::tuple<char, int>> {};
-
-TEST_P(EndToEndLongParagraph, ManyWindows) {
-    const int n = 2200;
-    auto [part, s] = GetParam();
-    const Bytes& in = part == 'A' ? PartA : PartB;
-    const Bytes& out1 = part == 'A' ? PartAOut : PartBOut;
-    // "end" 1 then an empty line: hard return plus one.
-    Bytes out = Translate(LongDoc(s, Times(in, n) + B("end") + Bytes{1, ' ', 0}));
-    Bytes want = LongStream(s, P + Times(out1, n) + B("end") + CR + CR);
-    ASSERT_EQ(out.size(), want.size());
-    for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], want[i]) << "stream offset " << i;
+// One paragraph of 2200 units of 22 bytes, shifted 22 ways over the refill offsets: the
+// plain unit moves the window exactly at 15359 + k * 14336, the bold one refills early.
+TEST(WholeDocument, LongParagraphAcrossWindows) {
+    const Bytes plain = "abcd-\0efg\0  hi\7\6\1\0A\0j\0"_b;
+    const Bytes plainOut = B("abcd-efg hi") + RecI(LeftMarg, 0) + RecI(RightMarg, 9360) + B("j ");
+    const Bytes bold = "abcd-\0efg\0  h\311\2j*@T*k\0"_b;
+    const Bytes boldOut = B("abcd-efg h") + RecB(Style, 2) + B("I") + RecB(Style, 0) + B("j") +
+                          RecB(Field, 2) + B("k ");
+    for (int s = 0; s < 22; ++s)
+        for (auto [unit, out, name] :
+             {std::tuple{plain, plainOut, "plain"}, {bold, boldOut, "bold"}})
+            ExpectLong(s, Times(unit, 2200) + "end\1 \0"_b,
+                       P + Times(out, 2200) + B("end") + CR + CR, std::string(name) + " units");
 }
-
-// 22 shifts put every byte of a part on the refill offsets.
-INSTANTIATE_TEST_SUITE_P(EndToEnd, EndToEndLongParagraph,
-                         ::testing::Combine(::testing::Values('A', 'B'), ::testing::Range(0, 22)));
 
 } // namespace

@@ -1,138 +1,204 @@
-// The body loop: every byte class, enhanced characters and their attribute
-// switches, and how the input may end.
+// The text body, translated in whole documents: byte classes, enhanced characters, the ends
+// of the input, line ends and spacing, embedded commands and format records.
+#include <tuple>
 
-#include "io/input.h"
-#include "pfs/attributes.h"
-#include "pfs/body.h"
+#include "pfs/indents.h"
+#include "pfs/line_ends.h"
+#include "pfs/setup.h"
 #include "stream/codes.h"
+#include "stream/prologue.h"
 #include "support/harness.h"
 
-
 namespace {
+using namespace vnk;
+Bytes operator""_b(const char* s, size_t n) { return Bytes(s, s + n); }
 
+// A whole body and the stream after the setup.
+using Case = std::pair<Bytes, Bytes>;
+class Body : public TranslatorTest, public ::testing::WithParamInterface<Case> {};
+TEST_P(Body, Translate) { EXPECT_EQ(Hex(TranslateBody(GetParam().first)), Hex(GetParam().second)); }
 
-class BodyDoc : public TranslatorTest {
-  protected:
-    // Translates a default document with this body; returns the stream
-    // after the setup records.
-    Bytes Run(const Bytes& body) { return TranslateBody(body); }
-};
+// A body ended by the end-of-text byte; one paragraph so ended (followed by one more byte).
+Case Doc(const Bytes& body, const Bytes& want) { return {body + Eot, want}; }
+Case Para(const Bytes& text, const Bytes& want) { return {text + Eot, P + want + CR}; }
+Case ParaDot(const Bytes& text, const Bytes& want) { return {text + Eot + B("."), P + want + CR}; }
+const auto St = [](uint8_t v) { return RecB(Style, v); }; // 2 bold, 1 italic, 3 both
+const auto Ul = [](uint8_t v) { return RecB(Underline, v); };
+const auto Sc = [](uint8_t v) { return RecB(Script, v); }; // 2 super, 3 sub
+const auto Al = [](uint8_t v) { return RecB(Align, v); };
+const auto Marg = [](int16_t l, int16_t r) { return RecI(LeftMarg, l) + RecI(RightMarg, r); };
 
-TEST_F(BodyDoc, EveryByteClass) {
-    // Ignored: 04-06, 08, 0A-0D, 0F-1F.  Text: 20-29, 2B-7F.  Lead bytes
-    // 80-FE with attribute 00 are plain and unchanged; FF becomes 1F.
-    Bytes body = B("a"), want = P + B("a");
-    for (int c : {0x04, 0x05, 0x06, 0x08, 0x0A, 0x0B, 0x0C, 0x0D}) body.push_back((uint8_t)c);
+// Dropped: 04-06, 08, 0A-0D, 0F-1F; text: 20-7F but the star; lead bytes plain, FF as 1F.
+using Translator = TranslatorTest;
+TEST_F(Translator, EveryByteClass) {
+    Bytes body = "a\4\5\6\10\n\13\14\r"_b, want = P + B("a");
     for (int c = 0x0F; c <= 0x1F; ++c) body.push_back((uint8_t)c);
-    body.push_back('b'), want.push_back('b');
     for (int c = 0x20; c <= 0x7F; ++c)
         if (c != '*') body.push_back((uint8_t)c), want.push_back((uint8_t)c);
     for (int c = 0x80; c <= 0xFF; ++c) {
         body = body + Bytes{(uint8_t)c, 0x00};
         want.push_back(c == 0xFF ? 0x1F : (uint8_t)c);
     }
-    EXPECT_EQ(Hex(Run(body + Eot)), Hex(want + CR));
+    EXPECT_EQ(Hex(TranslateBody(body + Eot)), Hex(want + CR));
 }
-
-struct Case {
-    const char* name;
-    Bytes text; // one paragraph, the end-of-text byte follows
-    Bytes want; // between 0xD6 and the last 0x0D
-};
-
-class BodyEnhanced : public BodyDoc, public ::testing::WithParamInterface<Case> {};
-
-TEST_P(BodyEnhanced, Translates) {
-    // One unread byte after the end of text, so that it is not the input's
-    // last byte (see InputEndingRightAfterAnEnhancedRun).
-    EXPECT_EQ(Hex(Run(GetParam().text + Eot + B("."))), Hex(P + GetParam().want + CR));
-}
-
-Bytes St(uint8_t v) { return RecB(vnk::Style, v); }     // 2 bold + 1 italic
-Bytes Ul(uint8_t v) { return RecB(vnk::Underline, v); }
-Bytes Sc(uint8_t v) { return RecB(vnk::Script, v); }    // 2 super, 3 sub
 
 INSTANTIATE_TEST_SUITE_P(
-    Body, BodyEnhanced,
+    Enhanced, Body,
     ::testing::Values(
-        // none of bits 0..5: plain, the lead byte unchanged whatever bits 6, 7 say
-        Case{"Attr00", B("a") + Bytes{0xC1, 0x00} + B("b"), B("a") + Bytes{0xC1} + B("b")},
-        Case{"Attr40", B("a") + Bytes{0xC1, 0x40} + B("b"), B("a") + Bytes{0xC1} + B("b")},
-        Case{"AttrC0", B("a") + Bytes{0xC1, 0xC0} + B("b"), B("a") + Bytes{0xC1} + B("b")},
-        // bold; bit 6 clear drops bit 7 (C1 -> 41), set keeps C1; the plain
-        // text after the run starts with bold off
-        Case{"Bold02", B("a") + Bytes{0xC1, 0x02} + B("b"), B("a") + St(2) + B("A") + St(0) + B("b")},
-        Case{"Bold42", B("a") + Bytes{0xC1, 0x42} + B("b"),
-             B("a") + St(2) + Bytes{0xC1} + St(0) + B("b")},
-        // FF: plain (00, 40) -> 1F; enhanced with bit 6 clear -> 7F, set -> 1F
-        Case{"FF00", Bytes{0xFF, 0x00}, Bytes{0x1F}},
-        Case{"FF40", Bytes{0xFF, 0x40}, Bytes{0x1F}},
-        Case{"FF02", Bytes{0xFF, 0x02}, St(2) + Bytes{0x7F} + St(0)},
-        Case{"FF42", Bytes{0xFF, 0x42}, St(2) + Bytes{0x1F} + St(0)},
+        // none of bits 0..5: plain, the lead byte unchanged whatever bits 6 and 7 say
+        ParaDot("a\301\100\301\300b"_b, "a\301\301b"_b),
+        // bold; bit 6 clear drops bit 7 (C1 -> 41), set keeps it; plain text ends the run
+        ParaDot("a\301\2b"_b, B("a") + St(2) + B("A") + St(0) + B("b")),
+        ParaDot("a\301\102b"_b, B("a") + St(2) + "\301"_b + St(0) + B("b")),
+        // FF: plain -> 1F; enhanced with bit 6 clear -> 7F, set -> 1F
+        ParaDot("\377\100"_b, "\37"_b), ParaDot("\377\2"_b, St(2) + "\177"_b + St(0)),
+        ParaDot("\377\102"_b, St(2) + "\37"_b + St(0)),
         // 0x20 is enhanced without attributes: it switches underline and bold off
-        Case{"Attr20", Bytes{0xC1, 0x03, 0xC2, 0x20} + B("x"),
-             Ul(1) + St(2) + B("A") + Ul(0) + St(0) + B("B") + B("x")},
-        // both script bits: super on, sub on; then super only: sub's step
-        // writes 0, ending both
-        Case{"BothScripts", Bytes{0xC1, 0x18, 0xC2, 0x08} + B("x"),
-             Sc(2) + Sc(3) + B("A") + Sc(0) + B("B") + B("x")},
-        // switch order super, sub, underline, italic, bold; the cancel order
-        // underline, italic, bold, script
-        Case{"AllBits", Bytes{0xC1, 0x1F} + B("x"),
-             Sc(2) + Sc(3) + Ul(1) + St(1) + St(3) + B("A") + Ul(0) + St(2) + St(0) + Sc(0) + B("x")},
-        // italic then bold: italic goes off before bold comes on
-        Case{"ItalicThenBold", Bytes{0xC1, 0x04, 0xC2, 0x02} + B("x"),
-             St(1) + B("A") + St(0) + St(2) + B("B") + St(0) + B("x")},
-        // a run right before the end of text: bold off, then the return
-        Case{"RunBeforeEnd", B("a") + Bytes{0xC1, 0x02}, B("a") + St(2) + B("A") + St(0)}),
-    [](const ::testing::TestParamInfo<Case>& i) { return std::string(i.param.name); });
+        ParaDot("\301\3\302\40x"_b, Ul(1) + St(2) + B("A") + Ul(0) + St(0) + B("Bx")),
+        // both script bits: super on, sub on; super alone then ends both
+        ParaDot("\301\30\302\10x"_b, Sc(2) + Sc(3) + B("A") + Sc(0) + B("Bx")),
+        // on: super, sub, underline, italic, bold; off: underline, italic, bold, script
+        ParaDot("\301\37x"_b, Sc(2) + Sc(3) + Ul(1) + St(1) + St(3) + B("A") + Ul(0) + St(2) +
+                                  St(0) + Sc(0) + B("x")),
+        ParaDot("\301\4\302\2x"_b, St(1) + B("A") + St(0) + St(2) + B("B") + St(0) + B("x")),
+        ParaDot("a\301\2"_b, B("a") + St(2) + B("A") + St(0))), ByIndex());
 
-TEST_F(BodyDoc, BytesAfterTheEndOfTextAreNotRead) {
-    EXPECT_EQ(Hex(Run(B("ab") + Eot + B("cd") + Bytes{1} + B("ef"))), Hex(P + B("ab") + CR));
-    EXPECT_EQ(Done, 1);
+INSTANTIATE_TEST_SUITE_P(
+    InputEnds, Body,
+    ::testing::Values(
+        // nothing after the end-of-text byte is read; without it no return follows
+        Case{"ab\16cd\1ef"_b, P + B("ab") + CR}, Case{"ab"_b, P + B("ab")},
+        // an empty line's return leaves reading past the input on a 0, a soft line end
+        Case{"x\1 \0"_b, P + B("x") + CR + CR + P + B(" ")},
+        // in a run, or on the end-of-text byte right after it: bold stays on, no return
+        Case{"a\301\2"_b, P + B("a") + St(2) + B("A")},
+        Case{"a\301\2\16"_b, P + B("a") + St(2) + B("A")},
+        // the paragraph set-up steps over spaces by index: the end of text is still read
+        Case{"x\1  \16"_b, P + B("x") + CR + RecB(IndentFirst, 3) + P + CR},
+        // a last lead byte is its own attribute byte: C1 has bit 0 and is not written, 80 is
+        Case{"a\301"_b, P + B("a")}, Case{"a\200"_b, P + "a\200"_b}), ByIndex());
+
+// A body starts with Hard set, so its first line end is hard; "A" 0 then clears Hard.
+const Bytes PA = P + B("A") + CR, Dbl = RecI(Spacing, 480);
+const Bytes TabOn = RecB(TabLeader, 0) + RecB(TabBackOff, 0) + RecB(TabP, 6);
+const Bytes TabOff = RecB(TabP, 0) + RecB(TabLeader, 0);
+INSTANTIATE_TEST_SUITE_P(
+    LineEnds, Body,
+    ::testing::Values(
+        // a hyphen joins bare; other soft ends add a space and eat the leading spaces
+        Doc("A\0ab-\0cd\0  ef"_b, PA + P + B("ab-cd ef") + CR),
+        // empty lines: a return each, the indent's cancel after the first
+        Doc("     Para\0 \0 \0 \0Next"_b, RecB(IndentFirst, 6) + P + B("Para") + CR +
+                                              RecB(IndentFirst, 0) + CR + CR + CR + P + B("Next") +
+                                              CR),
+        // Hard comes from the last code passed: an empty line's 0 clears the 1 before it
+        Doc("A\0abc\0defgh\1 \0xyz\0uv"_b,
+            PA + P + B("abc defgh") + CR + CR + P + B("xyz uv") + CR),
+        Doc("A\0ab\1cd\0ef"_b, PA + P + B("ab cd") + CR + P + B("ef") + CR),
+        // no space before a format record; a space and a record after a line end: hard
+        Doc("A\0ab\0\7\5\0\0\0cd\0 \7\5\1\2<ef"_b,
+            PA + P + B("abcd") + CR + P + Marg(288, 8640) + B("ef") + CR),
+        // the byte before a format record is stepped over
+        Doc("A\0ab\0c\7\5\0\0\0d"_b, PA + P + B("ab d") + CR),
+        // the end of text cancels no indent; leading spaces are counted in 8 bits
+        Doc("     Para"_b, RecB(IndentFirst, 6) + P + B("Para") + CR),
+        Doc(Bytes(300, ' ') + B("x"), RecB(IndentFirst, 45) + P + B("x") + CR),
+        Doc(Bytes(255, ' ') + B("x"), P + B("x") + CR),
+        // double spacing written once, fillers skipped, switched back by a 0
+        Doc("A\3B\2 \2C\0 \0D"_b,
+            PA + Dbl + P + B("B") + CR + P + B("C ") + RecI(Spacing, 240) + B("D") + CR),
+        // a double-spaced empty line; a second double-spacing code after the fillers
+        Doc("A\2B\2 \2 \2 \2C\2 \2D"_b, PA + Dbl + P + B("B") + CR + CR + P + B("C D") + CR),
+        Doc("A\2B\0x\2\2C"_b, PA + Dbl + P + B("B C") + CR),
+        // a record read with double-spaced fillers ends in 0x2D, taken for a hyphen: no space
+        Doc("A\2B\0 \2C\0 \7\5\1\0PD"_b, PA + Dbl + P + B("B C") + Marg(0, 11520) + B("D") + CR),
+        // a soft end keeps a tab open; a page break closes it and the paragraph goes on
+        Doc("A\0x\ty\0z"_b, PA + P + B("x") + TabOn + B("y z") + TabOff + CR),
+        Para("x\ty*N*z"_b, B("x") + TabOn + B("y") + TabOff + RecB(HardPage, 0) + B("z"))), ByIndex());
+
+const Bytes Page = RecB(HardPage, 0), Wrapped = {0x70, 0x8F};
+INSTANTIATE_TEST_SUITE_P(
+    Commands, Body,
+    ::testing::Values(
+        // N with a closing star second or W third: a page break, the command vanishes
+        Para("a*N*b"_b, B("a") + Page + B("b")), Para("a*new page*b"_b, B("a") + Page + B("b")),
+        // no rule matches: the star is text
+        Para("*Note* x"_b, "*Note* x"_b), Para("a * b"_b, "a * b"_b), Para("ab*"_b, "ab*"_b),
+        Para("a*N"_b, "a*N"_b),
+        // JY justifies, a fourth letter N switches it off; C centres, R right-aligns
+        Para("*JY*x"_b, Al(3) + B("x")), Para("*jy n*x"_b, Al(0) + B("x")),
+        Para("*Center*x"_b, Al(2) + B("x")), Para("*r*x"_b, Al(1) + B("x")),
+        // @D date, @T time, other @ and P vanish
+        Para("*@D**@t**@x*z"_b, RecB(Field, 1) + RecB(Field, 2) + B("z")),
+        Para("a*Page 3*b"_b, "ab"_b),
+        // a digit: the text up to the star, case kept, cut to 83 bytes
+        Para("*12ab*z"_b, Rec(CmdText, "12ab"_b) + B("z")),
+        Para("a*"_b + Bytes(83, '1') + Bytes(17, '2') + "*Z"_b,
+             B("a") + Rec(CmdText, Bytes(83, '1')) + B("Z")),
+        // G/J with O second: the argument from 5 bytes on; with R second: 6; else from 0
+        Para("*GOTO x1*"_b, Rec(CmdArg, "x1"_b)), Para("*join aB*"_b, Rec(CmdArg, "aB"_b)),
+        Para("*GRAPH Pic*"_b, Rec(CmdArg, "Pic"_b)), Para("*jrnl1 Zz*"_b, Rec(CmdArg, "Zz"_b)),
+        Para("*Jump 2*"_b, Rec(CmdArg, "Jump 2"_b)),
+        Para("*GO*xy*z"_b, Rec(CmdArg, {}) + B("z")), // +5 lands on the second star
+        // no closing star on the line: the action done, reading goes on after the star
+        Para("*12 ab"_b, "12 ab"_b), Para("*C ab"_b, Al(2) + B("C ab")),
+        Para("a*NEW"_b, B("a") + Page + B("NEW")), Para("*GO xyz"_b, "z"_b),
+        Para("a*1\0162*"_b, "a1"_b), Para("a*12\1b*x"_b, B("a12") + CR + P + B("b*x")),
+        // the four bytes looked at reach across the line end
+        Para("x*N\1W*y"_b, B("x") + Page + B("N") + CR + P + B("W*y")),
+        // format records: a run of two (one byte unread); flag 0 skipped
+        Para("a\7\5\1\n<\7\6\1\0052\377b\7\5\0ccc"_b,
+             B("a") + Marg(1440, 8640) + Marg(720, 7200) + B("bc")),
+        // sizes 0 (taken as 2) and 2 resume at "b", size 1 at the size byte, a hard line end
+        Para("a\7\0bcd"_b, B("a") + Marg(14256, 14400) + B("bcd")),
+        Para("a\7\2bcd"_b, B("a") + Marg(14256, 14400) + B("bcd")),
+        Para("a\7\1bcd"_b, B("a") + Marg(14256, 14400) + CR + P + B("bcd")),
+        // a record past the input reads 0 there; reading resumes on a 0, a hard line end
+        Case{"a\7\11\1\5"_b, P + B("a") + Marg(720, 0) + CR}), ByIndex());
+
+// 255 columns wrap in 16 bits; the left margin is kept as that over 144, the right as its byte.
+TEST_F(Translator, MarginsAbove227ColumnsWrap) {
+    EXPECT_EQ(Hex(TranslateBody("a\7\5\1\377\377b\16"_b)),
+              Hex(P + B("a") + Rec(LeftMarg, Wrapped) + Rec(RightMarg, Wrapped) + B("b") + CR));
+    EXPECT_EQ(std::tuple(LtMargin, RtMargin), std::tuple(-200, 255));
 }
 
-TEST_F(BodyDoc, InputEndingWithoutEndOfText) {
-    // The last byte is written; no return follows.
-    EXPECT_EQ(Hex(Run(B("ab"))), Hex(P + B("ab")));
+// The closing star is searched for only up to the window's limit (file offset 15359 here):
+// a command opened at 15357 or 15358 stays text.
+class NearLimit : public TranslatorTest, public ::testing::WithParamInterface<int> {};
+TEST_P(NearLimit, SearchForTheClosingStarStopsThere) {
+    Bytes fill((size_t)(GetParam() - 1025), 'a'), tail(3000, 'a');
+    Bytes mid =
+        GetParam() == 15357 || GetParam() == 15358 ? "12*bc"_b : Rec(CmdText, "12"_b) + B("bc");
+    EXPECT_EQ(TranslateBody(fill + "*12*bc"_b + tail + Eot), P + fill + mid + tail + CR);
 }
+INSTANTIATE_TEST_SUITE_P(Commands, NearLimit, ::testing::Values(15350, 15357, 15358, 15359));
 
-TEST_F(BodyDoc, InputEndingWithAnEmptyLine) {
-    // The empty line's return leaves the read position past the input: a
-    // new paragraph is set up there and the zero byte beyond the input is
-    // read as a (soft) line end, which writes its space; then the input is done.
-    EXPECT_EQ(Hex(Run(B("x") + Bytes{1, ' ', 0})), Hex(P + B("x") + CR + CR + P + B(" ")));
+// The line counter runs 1..60 and wraps to 0 on the 61st line end; a page break resets it.
+class LineCounter : public TranslatorTest,
+                    public ::testing::WithParamInterface<std::tuple<int, const char*, int>> {};
+TEST_P(LineCounter, Counts) {
+    auto [hardEnds, last, want] = GetParam();
+    Bytes body;
+    for (int i = 0; i < hardEnds; ++i) body = body + "a\1"_b;
+    TranslateBody(body + B(last) + Eot);
+    EXPECT_EQ(LineCount, want);
 }
+INSTANTIATE_TEST_SUITE_P(LineEnds, LineCounter,
+                         ::testing::Values(std::tuple{59, "a", 60}, std::tuple{60, "a", 0},
+                                           std::tuple{1, "b*N*c", 1}), ByIndex());
 
-TEST_F(BodyDoc, InputEndingInAnEnhancedRun) {
-    // Bold stays on: no record after the last character, no return.
-    EXPECT_EQ(Hex(Run(B("a") + Bytes{0xC1, 0x02})), Hex(P + B("a") + St(2) + B("A")));
-    EXPECT_EQ(Bold, 1);
-}
-
-TEST_F(BodyDoc, InputEndingRightAfterAnEnhancedRun) {
-    // The end-of-text byte is the input's last byte and is met by the
-    // enhanced run: the read that returns it ends the input, the run steps
-    // back from it and the loop stops; no bold-off, no return.
-    EXPECT_EQ(Hex(Run(B("a") + Bytes{0xC1, 0x02} + Eot)), Hex(P + B("a") + St(2) + B("A")));
-}
-
-TEST_F(BodyDoc, EndOfTextAfterAHardReturnIsAnEmptyParagraph) {
-    // After the hard end the paragraph set-up steps over the two spaces
-    // (0x42 with 3) without reading, so the loop still reads the 0x0E.
-    EXPECT_EQ(Hex(Run(B("x") + Bytes{1} + B("  ") + Eot)),
-              Hex(P + B("x") + CR + RecB(vnk::IndentFirst, 3) + P + CR));
-}
-
-TEST_F(BodyDoc, InputEndingOnALeadByte) {
-    // The lead byte is its own attribute byte here: C1 has bit 0, so it is
-    // stepped back and not written ...
-    EXPECT_EQ(Hex(Run(B("a") + Bytes{0xC1})), Hex(P + B("a")));
-}
-
-TEST_F(BodyDoc, InputEndingOnALeadByteWithoutLowBits) {
-    // ... 80 has none of bits 0..5, so it is written as a plain character.
-    EXPECT_EQ(Hex(Run(B("a") + Bytes{0x80})), Hex(P + B("a") + Bytes{0x80}));
+// A space past LastIPos is a soft return; the word since the last space moves along.
+TEST_F(Translator, SpaceOrCrBreaksOnlyPastLastIPos) {
+    LoadWindow({});
+    FirstColumn = 1, Lindent = 0, LastIPos = 66, IPos = 66;
+    SpaceOrCr();
+    EXPECT_EQ(std::tuple(IPos, LastSpace, SoftCr, LineCount), std::tuple(67, 67, 0, 0));
+    size_t m = Mark();
+    IPos = 67, LastSpace = 60;
+    SpaceOrCr();
+    EXPECT_EQ(Hex(OutputSince(m)), Hex(B(" ")));
+    EXPECT_EQ(std::tuple(IPos, LastSpace, SoftCr, LineCount), std::tuple(1 + 7 + 1, 9, 1, 1));
 }
 
 } // namespace

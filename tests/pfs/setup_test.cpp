@@ -1,174 +1,138 @@
-// Document setup: the signature, the page layout from the header, the
-// default tab stops, the header and footer blocks and the justification.
+// Document setup: the signature, the page layout, the default tab stops, the header and
+// footer blocks and the justification; and headers, footnotes and column layouts alone.
+#include <tuple>
 
-#include "driver/errors.h"
-#include "io/input.h"
+#include "io/output.h"
+#include "pfs/attributes.h"
 #include "pfs/body.h"
-#include "pfs/setup.h"
+#include "pfs/head_foot.h"
+#include "pfs/indents.h"
+#include "pfs/line_ends.h"
 #include "stream/codes.h"
+#include "stream/prologue.h"
 #include "support/harness.h"
 
 Bytes Ruler(const std::vector<int>& stops); // prologue_test.cpp
 
 namespace {
+using namespace vnk;
 
-
-// A header (kind 1) or footer (2) block: its records, each line as a
-// paragraph ending in two returns, the closing records.
+// A header (kind 1) or footer (2) block, each line a paragraph ending in two returns.
 Bytes Block(uint8_t kind, const Bytes& open, const std::vector<Bytes>& lines, const Bytes& close) {
-    Bytes b = RecB(vnk::HeadFoot, kind) + RecB(vnk::HeadFootDef, kind) + open;
+    Bytes b = RecB(HeadFoot, kind) + RecB(HeadFootDef, kind) + open;
     for (const Bytes& l : lines) b = b + P + l + CR + CR;
-    return b + close + RecB(vnk::HeadFootDef, 0);
+    return b + close + RecB(HeadFootDef, 0);
 }
+const auto Ul = [](uint8_t v) { return RecB(Underline, v); };
+const auto Sc = [](uint8_t v) { return RecB(Script, v); };
+const auto Al = [](uint8_t v) { return RecB(Align, v); };
+const auto St = [](uint8_t v) { return RecB(Style, v); };
 
-class Setup : public TranslatorTest {
-  protected:
-    Bytes Run(const PfsDoc& d) {
-        SetSource(d.Build());
-        EXPECT_EQ(ReadInput(), 0);
-        return Output();
-    }
-    const Bytes Default = StreamPrologue() + DefaultLayout();
+struct Case {
+    PfsDoc doc;
+    Bytes want; // the stream after the prologue
+    int err = 0;
 };
-
-TEST_F(Setup, DocumentWithoutBodyGetsOnlyTheSetup) {
-    PfsDoc d; // 1025 bytes: header and byte 1024, which is not read
-    d.Byte(1024, 'Q');
-    EXPECT_EQ(Hex(Run(d)), Hex(Default));
+class Setup : public TranslatorTest, public ::testing::WithParamInterface<Case> {};
+TEST_P(Setup, Translate) {
+    SetSource(GetParam().doc.Build());
+    EXPECT_EQ(ReadInput(), GetParam().err);
+    EXPECT_EQ(Hex(Output()), GetParam().err ? "" : Hex(StreamPrologue() + GetParam().want));
 }
 
-TEST_F(Setup, ShortDocumentWithSignatureGetsOnlyTheSetup) {
-    PfsDoc d;
-    Bytes file = d.Build();
-    file.resize(900); // what is missing of the header reads as 0
-    SetSource(file);
-    EXPECT_EQ(ReadInput(), 0);
-    EXPECT_EQ(Hex(Output()), Hex(Default));
+// A 255-byte line at 558 ends at 813, the last byte a block touches; it holds the signature.
+const Bytes Wrapped = {0x70, 0x8F},
+            A73(73, 'a'), F255 = Bytes(82, 'f') + B("TYP") + Bytes(169, 'f') + B("g");
+INSTANTIATE_TEST_SUITE_P(
+    Layout, Setup,
+    ::testing::Values(
+        // the signature is "TYP" exactly; without it nothing is written
+        Case{PfsDoc().Byte(641, 't').Byte(642, 'y').Byte(643, 'p'), {}, 8},
+        Case{PfsDoc().Byte(643, 'Q'), {}, 8},
+        Case{PfsDoc().Byte(641, 0).Byte(642, 0).Byte(643, 0), {}, 8},
+        // a document of 1025 bytes has no body (byte 1024 is not read): the setup alone
+        Case{PfsDoc().Byte(1024, 'Q'), DefaultLayout()},
+        // 60 lines, margins of 3 and 4 lines, 10 and 30 columns; with a left margin stops from 5
+        Case{PfsDoc().Word(0, 60).Word(2, 3).Word(4, 4).Word(10, 10).Word(12, 30),
+             RecI(PageLen, 14400) + RecI(TopMarg, 720) + RecI(BotMarg, 13440) +
+                 RecI(LeftMarg, 1440) + RecI(RightMarg, 4320) + Ruler({5, 10, 15, 20, 25})},
+        // 16 bits: 200 lines 48000, bottom 46560; 255 columns 36720, as columns -200
+        // each, so no left margin and one stop at 6 although right of the right margin
+        Case{PfsDoc().Word(0, 200).Word(10, 255).Word(12, 255),
+             Rec(PageLen, {0x80, 0xBB}) + RecI(TopMarg, 1440) + Rec(BotMarg, {0xE0, 0xB5}) +
+                 Rec(LeftMarg, Wrapped) + Rec(RightMarg, Wrapped) + Ruler({6})}), ByIndex());
+
+// Header and footer blocks come after the default layout.
+Case H(const PfsDoc& doc, const Bytes& blocks) { return {doc, DefaultLayout() + blocks}; }
+INSTANTIATE_TEST_SUITE_P(
+    HeadFoot, Setup,
+    ::testing::Values(
+        // alignment 1: left, no record; attributes 0x18: superscript wins
+        H(PfsDoc().Line(328, B("Hi")).Byte(822, 1).Byte(828, 0x18),
+          Block(1, Sc(2), {B("Hi")}, Sc(0))),
+        // alignment 0: centred; attribute 0x04 underlines
+        H(PfsDoc().Line(328, B("Hi")).Byte(828, 0x04),
+          Block(1, Al(2) + Ul(1), {B("Hi")}, Al(0) + Ul(0))),
+        // alignment 2: right; 0x13: underline, bold and subscript over both lines
+        H(PfsDoc().Line(484, B("Ft")).Line(558, B("2")).Byte(824, 2).Byte(830, 0x13),
+          Block(2, Al(1) + Ul(1) + St(2) + Sc(3), {B("Ft"), B("2")},
+                Al(0) + Ul(0) + St(0) + Sc(0))),
+        // an alignment the line sets itself is cancelled; a digit command is the page number
+        H(PfsDoc().Line(328, B("*R*x")).Byte(822, 1).Line(484, B("p*1*")).Byte(824, 1),
+          Block(1, {}, {Al(1) + B("x")}, Al(0)) + Block(2, {}, {B("p") + RecB(Field, 0)}, {})),
+        // no block without a first line
+        H(PfsDoc().Line(402, B("xx")).Line(558, B("yy")).Byte(826, 2), {}),
+        // the byte after a 73-byte line 1 is line 2's length, put back after the line; both
+        // blocks centred, then the justification
+        H(PfsDoc().Line(328, A73).Line(402, B("L2")).Line(484, B("F")).Line(558, F255).Byte(826, 1),
+          Block(1, Al(2), {A73, B("L2")}, Al(0)) + Block(2, Al(2), {B("F"), F255}, Al(0)) + Al(3)),
+        // no indents in a header: spaces are text; an enhanced character sets the
+        // attributes to its own bits, which plain text keeps
+        H(PfsDoc().Line(328, B("  a\301\2b")).Byte(822, 1).Byte(828, 0x01),
+          Block(1, Ul(1), {B("  a") + Ul(0) + St(2) + B("Ab")}, St(0)))), ByIndex());
+
+using HeadFootTest = TranslatorTest;
+
+// A header met in a body paragraph (hanging indent, bold, column 20): closing it cancels
+// only its own indent.  A footnote's end does the same.
+TEST_F(HeadFootTest, InsertedTextKeepsTheBodyState) {
+    InitOutBuf(2048), InitEsp(); // FirstColumn 1, every flag clear
+    Lindent = 6, Hindent = 4, CrFlag = 0, IPos = 20, IndentFlag[1] = IndentFlag[2] = 1;
+    PutBold(1);
+    size_t m = Mark();
+    StartHeadFoot(1);
+    EXPECT_EQ(std::tuple(Header, CrFlag, IPos, Bold, Lindent, Hindent, IndentFlag[1]),
+              std::tuple(1, 1, 1, 0, 0, 0, 0));
+    Pindent = 5, InitPara(), EndHeadFoot();
+    Footnote = 1, SaveFlags(), Rindent = 4, InitPara(), EndFootnote();
+    EXPECT_EQ(Hex(OutputSince(m)),
+              Hex(RecB(HeadFoot, 1) + RecB(HeadFootDef, 1) + RecB(IndentFirst, 5) + P +
+                  RecB(IndentFirst, 0) + RecB(HeadFootDef, 0) + RecB(IndentRight, 4) + P +
+                  RecB(IndentRight, 0) + RecB(FootnoteEnd, 0)));
+    EXPECT_EQ(std::tuple(Header, Footnote, CrFlag, IPos, Bold, Lindent, Hindent, Pindent, Rindent),
+              std::tuple(0, 0, 0, 20, 1, 6, 4, 0, 0));
+    m = Mark();
+    KillIndents(); // the body's own indents are still in force
+    EXPECT_EQ(Hex(OutputSince(m)), Hex(RecB(IndentLeft, 0) + RecB(IndentHang, 0)));
 }
 
-TEST_F(Setup, PageLayoutFromTheHeader) {
-    // 60 lines: (60*144/6)*10 = 14400; top 3*240 = 720; bottom 14400 - 4*240
-    // = 13440; left 10*144 = 1440; right 30*144 = 4320.  Left margin > 0:
-    // stops from 5, every fifth below 30.
-    PfsDoc d;
-    d.Word(0, 60).Word(2, 3).Word(4, 4).Word(10, 10).Word(12, 30);
-    Bytes want = StreamPrologue() + RecI(vnk::PageLen, 14400) + RecI(vnk::TopMarg, 720) +
-                 RecI(vnk::BotMarg, 13440) + RecI(vnk::LeftMarg, 1440) +
-                 RecI(vnk::RightMarg, 4320) + Ruler({5, 10, 15, 20, 25});
-    EXPECT_EQ(Hex(Run(d)), Hex(want));
-    EXPECT_EQ(LtMargin, 10);
-    EXPECT_EQ(RtMargin, 30);
-}
-
-TEST_F(Setup, MeasuresKeptTo16Bits) {
-    // 200 lines: 4800*10 = 48000 = 0xBB80; bottom 48000 - 1440 = 0xB5E0;
-    // 255 columns: 36720 = 0x8F70, read back as -28816 / 144 = -200 each.
-    // Left not > 0: first stop 6, marked although not below -200.
-    PfsDoc d;
-    d.Word(0, 200).Word(10, 255).Word(12, 255);
-    Bytes wrapped = {0x70, 0x8F};
-    Bytes want = StreamPrologue() + Rec(vnk::PageLen, {0x80, 0xBB}) + RecI(vnk::TopMarg, 1440) +
-                 Rec(vnk::BotMarg, {0xE0, 0xB5}) + Rec(vnk::LeftMarg, wrapped) +
-                 Rec(vnk::RightMarg, wrapped) + Ruler({6});
-    EXPECT_EQ(Hex(Run(d)), Hex(want));
-    EXPECT_EQ(LtMargin, -200);
-    EXPECT_EQ(RtMargin, -200);
-}
-
-TEST_F(Setup, NarrowPageStillGetsOneStop) {
-    // left 2 (> 0): start at 5 although the right margin is 3
-    PfsDoc d;
-    d.Word(10, 2).Word(12, 3);
-    Bytes want = StreamPrologue() + RecI(vnk::PageLen, 15840) + RecI(vnk::TopMarg, 1440) +
-                 RecI(vnk::BotMarg, 14400) + RecI(vnk::LeftMarg, 288) + RecI(vnk::RightMarg, 432) +
-                 Ruler({5});
-    EXPECT_EQ(Hex(Run(d)), Hex(want));
-}
-
-TEST_F(Setup, SignatureMustBeUpperCaseTYP) {
-    for (const char* sig : {"typ", "TYQ", "\0\0\0"}) {
-        SCOPED_TRACE(sig);
-        PfsDoc d;
-        d.Byte(641, (uint8_t)sig[0]).Byte(642, (uint8_t)sig[1]).Byte(643, (uint8_t)sig[2]);
-        d.body = B("text");
-        SetSource(d.Build());
-        EXPECT_EQ(InitPfsp(), 0);
-        EXPECT_EQ(ErrType, 8);
-        EXPECT_TRUE(Output().empty());
-        ErrType = 0;
-    }
-}
-
-TEST_F(Setup, HeaderLeftAlignedWithBothScriptBits) {
-    // alignment byte 1: no alignment record; attributes 0x18: superscript only
-    PfsDoc d;
-    d.Line(328, B("Hi")).Byte(822, 1).Byte(828, 0x18);
-    Bytes hdr = Block(1, RecB(vnk::Script, 2), {B("Hi")}, RecB(vnk::Script, 0));
-    EXPECT_EQ(Hex(Run(d)), Hex(Default + hdr));
-}
-
-TEST_F(Setup, HeaderCentredWithUnderlineBit04) {
-    PfsDoc d; // alignment byte 0 -> centred
-    d.Line(328, B("Hi")).Byte(828, 0x04);
-    Bytes hdr = Block(1, RecB(vnk::Align, 2) + RecB(vnk::Underline, 1), {B("Hi")},
-                      RecB(vnk::Align, 0) + RecB(vnk::Underline, 0));
-    EXPECT_EQ(Hex(Run(d)), Hex(Default + hdr));
-}
-
-TEST_F(Setup, FooterRightAlignedUnderlinedBoldSubscript) {
-    // byte 824 = 2 -> right; 0x13 = underline, bold, subscript, kept over
-    // both lines and switched off in the order underline, bold, script
-    PfsDoc d;
-    d.Line(484, B("Ft")).Line(558, B("2")).Byte(824, 2).Byte(830, 0x13);
-    Bytes ftr = Block(2,
-                      RecB(vnk::Align, 1) + RecB(vnk::Underline, 1) + RecB(vnk::Style, 2) +
-                          RecB(vnk::Script, 3),
-                      {B("Ft"), B("2")},
-                      RecB(vnk::Align, 0) + RecB(vnk::Underline, 0) + RecB(vnk::Style, 0) +
-                          RecB(vnk::Script, 0));
-    EXPECT_EQ(Hex(Run(d)), Hex(Default + ftr));
-}
-
-TEST_F(Setup, AlignmentSetInTheHeaderTextIsCancelled) {
-    // Left-aligned header (no record) whose text right-aligns itself: the
-    // block still ends with the cancel, because Alignment is 1 at its end.
-    PfsDoc d;
-    d.Line(328, B("*R*x")).Byte(822, 1);
-    Bytes hdr = Block(1, {}, {RecB(vnk::Align, 1) + B("x")}, RecB(vnk::Align, 0));
-    EXPECT_EQ(Hex(Run(d)), Hex(Default + hdr));
-    EXPECT_EQ(Alignment, 0);
-}
-
-TEST_F(Setup, FirstLineOfLengthZeroSuppressesTheBlock) {
-    PfsDoc d; // second lines present, first lines empty; justification byte 2
-    d.Line(402, B("xx")).Line(558, B("yy")).Byte(826, 2);
-    EXPECT_EQ(Hex(Run(d)), Hex(Default));
-}
-
-TEST_F(Setup, ByteAfterA73ByteLineIsRestored) {
-    // Line 1 fills 329..401, so the byte after it is line 2's length at
-    // 402; it must still say 2 when line 2 is looked at.  Then a footer and
-    // justification, then the body.
-    PfsDoc d;
-    Bytes long73(73, 'a');
-    d.Line(328, long73).Line(402, B("L2")).Byte(822, 1);
-    d.Line(484, B("F")).Byte(824, 1).Byte(826, 1);
-    d.body = B("x") + Bytes{0x0E};
-    Bytes want = Default + Block(1, {}, {long73, B("L2")}, {}) + Block(2, {}, {B("F")}, {}) +
-                 RecB(vnk::Align, 3) + P + B("x") + CR;
-    EXPECT_EQ(Hex(Run(d)), Hex(want));
-    EXPECT_EQ(InBuf[402], 2);
-}
-
-TEST_F(Setup, HeaderKeepsItsSpacesAndAttributesBetweenRuns) {
-    // No indents in a header: the spaces are text.  Underline from the
-    // attribute byte; the bold character sets the state to its own bits
-    // (underline off, bold on), which the plain "b" keeps.
-    PfsDoc d;
-    d.Line(328, B("  a") + Bytes{0xC1, 0x02} + B("b")).Byte(822, 1).Byte(828, 0x01);
-    Bytes text = B("  a") + RecB(vnk::Underline, 0) + RecB(vnk::Style, 2) + B("Ab");
-    Bytes hdr = Block(1, RecB(vnk::Underline, 1), {text}, RecB(vnk::Style, 0));
-    EXPECT_EQ(Hex(Run(d)), Hex(Default + hdr));
+// Columns step through ColArray; asked for one after the 50th, the layout stays there.
+TEST_F(HeadFootTest, ColumnLayoutStopsAtTheFiftiethColumn) {
+    InitOutBuf(2048), InitEsp();
+    auto Column = [](uint8_t n, uint8_t start, uint8_t end) {
+        return RecB(ColumnNo, n) + RecB(ColumnStart, start) + RecB(ColumnEnd, end);
+    };
+    ColArray[1][1] = 1, ColArray[1][2] = 30, ColArray[2][1] = 35, ColArray[2][2] = 64;
+    ColArray[50][1] = 200, ColArray[50][2] = 250;
+    size_t m = Mark();
+    BeginColumnLayout(), CrFlag = 0, GetNextColumn();
+    EXPECT_EQ(Hex(OutputSince(m)), Hex(Column(1, 1, 30) + Column(2, 35, 64)));
+    EXPECT_EQ(std::tuple(InColumn, IPos, CrFlag), std::tuple(1, 35, 1));
+    for (int i = 3; i <= 51; ++i) GetNextColumn();
+    m = Mark();
+    GetNextColumn(), CrFlag = 0, EndColumnLayout();
+    EXPECT_EQ(Hex(OutputSince(m)), Hex(Column(50, 200, 250) + RecB(ColumnNo, 0)));
+    EXPECT_EQ(std::tuple(ColArrPtr, InColumn, CrFlag, IPos), std::tuple(0, 0, 1, 1));
 }
 
 } // namespace

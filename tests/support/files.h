@@ -1,0 +1,66 @@
+// Files for the tests: a temporary directory removed with its contents,
+// whole-file reads and writes, and the names in a directory.
+#pragma once
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+namespace testfs {
+
+using Names = std::set<std::string>;
+
+// A fresh directory under /tmp, removed with everything in it when the
+// object goes.
+class TempDir {
+  public:
+    TempDir() {
+        char tmpl[] = "/tmp/pfs2vnk-test-XXXXXX";
+        if (mkdtemp(tmpl) == nullptr)
+            abort();
+        path_ = tmpl;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+inline bool Exists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The whole file; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+template <typename Container> void WriteFile(const std::string& path, const Container& data) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), (std::streamsize)data.size());
+}
+
+// Names in a directory, without "." and "..".
+inline Names ListDir(const std::string& path) {
+    Names names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(path, ec))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+} // namespace testfs
