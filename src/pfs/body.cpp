@@ -25,6 +25,7 @@
 #include "pfs/head_foot.h"
 #include "pfs/indents.h"
 #include "pfs/line_ends.h"
+#include "pfs/scan.h"
 #include "pfs/setup.h"
 #include "pfs/tabs.h"
 #include "stream/prologue.h"
@@ -101,6 +102,15 @@ static constexpr PlainTable Plain;
 static void CopyPlainRun() {
     if (IRead < 0) return;
     int start = IRead, end = IRead;
+    while (scan::Enabled && end + 8 <= ILimit) {
+        uint64_t w = scan::Load8(InBuf + end);
+        uint64_t stop = scan::High(w) | scan::Below(w, pfs::Space) | scan::Equal(w, pfs::Asterisk);
+        if (stop != 0) {
+            end += scan::First(stop);
+            break;
+        }
+        end += 8;
+    }
     while (end < ILimit && Plain.plain[InBuf[end]]) ++end;
     while (start < end) {
         int room = OLimit + 1 - OWrite;
@@ -155,6 +165,36 @@ static void SetAttributes(uint8_t a) {
     if (((a & pfs::AttrBold) != 0) != (Bold != 0)) PutBold(a & pfs::AttrBold ? 1 : 0);
 }
 
+// The attribute bits the state of the five attributes stands for.
+constexpr uint8_t StateMask =
+    pfs::AttrUnderline | pfs::AttrBold | pfs::AttrItalic | pfs::AttrSuper | pfs::AttrSub;
+static uint8_t StateBits() {
+    return (uint8_t)((UnderScore ? pfs::AttrUnderline : 0) | (Bold ? pfs::AttrBold : 0) |
+                     (Italic ? pfs::AttrItalic : 0) | (SuperScript ? pfs::AttrSuper : 0) |
+                     (SubScript ? pfs::AttrSub : 0));
+}
+
+// The fast path of enhanced text: after a character with attribute byte a,
+// the pairs that follow with the same attribute byte are copied in one go
+// while the state already matches a (so SetAttributes would write nothing),
+// the lead byte sits below the window's limit (so GetIn only advances) and
+// the output buffer has room (so PutOut would not flush).  Whatever breaks
+// one of these goes back to the byte-by-byte loop.
+static void CopySameRun(uint8_t a) {
+    if (Done != 0 || ErrType != 0 || IRead < 0 || OWrite < 0 || StateBits() != (a & StateMask))
+        return;
+    const uint8_t mask = a & pfs::AttrKeepHigh ? 0xFF : 0x7F;
+    int r = IRead, o = OWrite;
+    while (r < ILimit - 1 && o < OLimit && InBuf[r] >= pfs::LeadMin && InBuf[r + 1] == a) {
+        uint8_t c = InBuf[r] & mask;
+        OutBuf[o++] = c == pfs::Lead0xFF ? pfs::Written0xFF : c;
+        r += 2;
+    }
+    IPos = (int16_t)(IPos + (o - OWrite));
+    IRead = (int16_t)r;
+    OWrite = (int16_t)o;
+}
+
 void ProcessEnhanced() {
     while (Done == 0 && ErrType == 0) {
         int c = GetIn();
@@ -171,6 +211,7 @@ void ProcessEnhanced() {
         SetAttributes(a);
         WriteNormalChar(c == pfs::Lead0xFF ? pfs::Written0xFF : (uint8_t)c);
         IRead = (int16_t)(IRead + 1);
+        CopySameRun(a);
     }
 }
 

@@ -19,6 +19,7 @@
 #include "pfs/format.h"
 #include "pfs/head_foot.h"
 #include "pfs/line_ends.h"
+#include "pfs/scan.h"
 #include "pfs/setup.h"
 #include "pfs/tabs.h"
 #include "stream/codes.h"
@@ -49,6 +50,20 @@ static int CountSpaces(int i) {
     return n;
 }
 
+// Index of the first line end or end-of-text byte from index p on (the
+// scan is by InAt, so it always ends: 0 lies beyond the array).
+static int LineEndFrom(int p) {
+    while (scan::Enabled && p >= 0 && p + 8 <= InBufSize) {
+        uint64_t w = scan::Load8(InBuf + p);
+        uint64_t stop = scan::Below(w, pfs::LineEnd3 + 1) | scan::Equal(w, pfs::EndOfText);
+        if (stop != 0)
+            return p + scan::First(stop);
+        p += 8;
+    }
+    while (!pfs::IsLineEnd(InAt(p)) && InAt(p) != pfs::EndOfText) ++p;
+    return p;
+}
+
 // ---------------------------------------------------------------- measuring ---
 
 void FigureIndents() {
@@ -63,8 +78,7 @@ void FigureIndents() {
     IRead = (int16_t)(IRead + lead);
     if (lead > 0) Pindent = (uint8_t)(lead + 1);
     if (Hard) return;
-    int p = IRead;
-    while (!pfs::IsLineEnd(InAt(p)) && InAt(p) != pfs::EndOfText) ++p;
+    int p = LineEndFrom(IRead);
     if (InAt(p) == pfs::LineEnd3) p += 2;
     if (pfs::IsLineEnd(InAt(p + 2))) return;
     if (InAt(p + 1) != pfs::Space) return;

@@ -1,5 +1,6 @@
 // The text body, translated in whole documents: byte classes, enhanced characters, the ends
 // of the input, line ends and spacing, embedded commands and format records.
+#include <algorithm>
 #include <tuple>
 
 #include "pfs/indents.h"
@@ -173,6 +174,31 @@ TEST_P(NearLimit, SearchForTheClosingStarStopsThere) {
     EXPECT_EQ(TranslateBody(fill + "*12*bc"_b + tail + Eot), P + fill + mid + tail + CR);
 }
 INSTANTIATE_TEST_SUITE_P(Commands, NearLimit, ::testing::Values(15350, 15357, 15358, 15359));
+
+// Runs of plain text (0..20 bytes, so every offset within a word of eight) between runs of
+// bold pairs, some with bit 6 set (the lead byte kept, FF written as 1F), over a refill and
+// many flushes: each run in the stream as the rules give it, one character at a time.
+TEST_F(Translator, LongMixedRunsCopyExactly) {
+    Bytes body, want = P;
+    bool bold = false;
+    for (int i = 0; body.size() < 30000; ++i) {
+        for (int k = 0; k < i % 21; ++k) {
+            if (bold) want = want + St(0), bold = false;
+            body.push_back((uint8_t)('a' + (i + k) % 26)), want.push_back(body.back());
+        }
+        const uint8_t attr = i % 3 == 0 ? 0x42 : 0x02;
+        for (int k = 0; k < (i * 7) % 19 + 1; ++k) {
+            const uint8_t lead = (uint8_t)(0xC0 + (i + k) % 64);
+            if (!bold) want = want + St(2), bold = true;
+            body = body + Bytes{lead, attr};
+            want.push_back(attr == 0x42 ? (lead == 0xFF ? 0x1F : lead) : (uint8_t)(lead & 0x7F));
+        }
+    }
+    const Bytes got = TranslateBody(body + Eot + B(".")); // the byte after keeps Eot read
+    want = want + St(0) + CR;
+    auto diff = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
+    EXPECT_TRUE(got == want) << "first difference at " << diff.first - got.begin();
+}
 
 // The line counter runs 1..60 and wraps to 0 on the 61st line end; a page break resets it.
 class LineCounter : public TranslatorTest,

@@ -1,0 +1,52 @@
+// Word-at-a-time byte scans for the translator's hot loops.
+//
+// The body is mostly runs of ordinary text, and the two scans that walk
+// them (the plain-text copy and the search for a line's end) look for the
+// first byte of a small class.  Eight bytes are tested at once: each test
+// marks bit 7 of every byte of the word that is in the class.  A mark is
+// exact for the lowest such byte (a borrow only runs upward from a byte in
+// the class), which is all a scan needs: it stops there and goes on byte by
+// byte.  The scans keep their byte-at-a-time loops for the tail and for
+// big-endian machines, so the result never depends on this file.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace scan {
+
+// The word scans are used where the first byte in memory is the low byte.
+constexpr bool Enabled = std::endian::native == std::endian::little;
+
+constexpr uint64_t Ones = 0x0101010101010101ull;
+constexpr uint64_t Highs = 0x8080808080808080ull;
+
+// Eight bytes from p, the first in the low byte.
+inline uint64_t Load8(const uint8_t* p) {
+    uint64_t w;
+    memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// Marks bytes below n (n at most 128).
+constexpr uint64_t Below(uint64_t w, uint8_t n) {
+    return (w - Ones * n) & ~w & Highs;
+}
+
+// Marks bytes equal to v.
+constexpr uint64_t Equal(uint64_t w, uint8_t v) {
+    return Below(w ^ (Ones * v), 1);
+}
+
+// Marks bytes of 0x80 and above.
+constexpr uint64_t High(uint64_t w) {
+    return w & Highs;
+}
+
+// Index (0..7) of the first marked byte of a nonzero mark.
+inline int First(uint64_t marks) {
+    return std::countr_zero(marks) >> 3;
+}
+
+} // namespace scan
