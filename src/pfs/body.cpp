@@ -181,6 +181,8 @@ static uint8_t StateBits() {
 // the output buffer has room (so PutOut would not flush).  Whatever breaks
 // one of these goes back to the byte-by-byte loop.
 static void CopySameRun(uint8_t a) {
+    if (InAt(IRead + 1) != a) // the common way out when attributes change often
+        return;
     if (Done != 0 || ErrType != 0 || IRead < 0 || OWrite < 0 || StateBits() != (a & StateMask))
         return;
     const uint8_t mask = a & pfs::AttrKeepHigh ? 0xFF : 0x7F;
