@@ -92,15 +92,6 @@ class Program {
         return true;
     }
 
-    // Reads standard output until it holds text; false after 10 s without.
-    bool WaitForOutput(const std::string& text) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (out_.find(text) == std::string::npos)
-            if (std::chrono::steady_clock::now() > end || !Pump(100, false))
-                return out_.find(text) != std::string::npos;
-        return true;
-    }
-
     void Signal(int sig) { kill(pid_, sig); }
 
     // Closes the input, reads everything the program prints and waits for
