@@ -208,32 +208,22 @@ BENCHMARK(BM_GetIn)->Arg(1 << 20);
 
 // --------------------------------------------------------------- PutOut ---
 
-void BM_PutOut(benchmark::State& state) {
+// n bytes through Put (PutOut, or WriteNormalChar with its column count).
+template <void (*Put)(uint8_t)> void PutBytes(benchmark::State& state) {
     const int64_t n = state.range(0);
     ResetTranslator();
     OutFile = DevNull();
     InitOutBuf(PfsOutKeep);
     for (auto _ : state) {
-        for (int64_t i = 0; i < n; ++i) PutOut((uint8_t)(' ' + (i & 63)));
+        for (int64_t i = 0; i < n; ++i) Put((uint8_t)(' ' + (i & 63)));
         benchmark::ClobberMemory();
     }
     if (ErrType != 0) state.SkipWithError("write failed");
     state.SetBytesProcessed((int64_t)state.iterations() * n);
 }
+void BM_PutOut(benchmark::State& state) { PutBytes<PutOut>(state); }
+void BM_WriteNormalChar(benchmark::State& state) { PutBytes<WriteNormalChar>(state); }
 BENCHMARK(BM_PutOut)->Arg(1 << 20);
-
-void BM_WriteNormalChar(benchmark::State& state) {
-    const int64_t n = state.range(0);
-    ResetTranslator();
-    OutFile = DevNull();
-    InitOutBuf(PfsOutKeep);
-    for (auto _ : state) {
-        for (int64_t i = 0; i < n; ++i) WriteNormalChar((uint8_t)(' ' + (i & 63)));
-        benchmark::ClobberMemory();
-    }
-    if (ErrType != 0) state.SkipWithError("write failed");
-    state.SetBytesProcessed((int64_t)state.iterations() * n);
-}
 BENCHMARK(BM_WriteNormalChar)->Arg(1 << 20);
 
 // ---------------------------------------------------------- ProcessPara ---

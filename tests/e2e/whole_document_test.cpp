@@ -10,7 +10,6 @@
 
 namespace {
 using namespace vnk;
-Bytes operator""_b(const char* s, size_t n) { return Bytes(s, s + n); }
 
 Bytes Times(const Bytes& b, int n) {
     Bytes r;
@@ -19,12 +18,7 @@ Bytes Times(const Bytes& b, int n) {
 }
 
 // Runs the program on doc; returns the target.
-Bytes Translate(const Bytes& doc) {
-    testfs::TempDir dir;
-    testfs::WriteFile(dir / "in.pfs", doc);
-    EXPECT_EQ(testprog::Run(dir.path(), {"in.pfs", "out.vnk", "0"}).code, 0);
-    return B(testfs::ReadFile(dir / "out.vnk"));
-}
+Bytes Translate(const Bytes& doc) { return B(testprog::TranslateBytes(doc)); }
 
 // 26 bytes: a first line indented by 2 and hyphen-joined, a date field, a digit command, a
 // tab to the stop at 6 closed by the hard return the empty line after it forces.

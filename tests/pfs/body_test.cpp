@@ -12,7 +12,6 @@
 
 namespace {
 using namespace vnk;
-Bytes operator""_b(const char* s, size_t n) { return Bytes(s, s + n); }
 
 // A whole body and the stream after the setup.
 using Case = std::pair<Bytes, Bytes>;
@@ -23,10 +22,6 @@ TEST_P(Body, Translate) { EXPECT_EQ(Hex(TranslateBody(GetParam().first)), Hex(Ge
 Case Doc(const Bytes& body, const Bytes& want) { return {body + Eot, want}; }
 Case Para(const Bytes& text, const Bytes& want) { return {text + Eot, P + want + CR}; }
 Case ParaDot(const Bytes& text, const Bytes& want) { return {text + Eot + B("."), P + want + CR}; }
-const auto St = [](uint8_t v) { return RecB(Style, v); }; // 2 bold, 1 italic, 3 both
-const auto Ul = [](uint8_t v) { return RecB(Underline, v); };
-const auto Sc = [](uint8_t v) { return RecB(Script, v); }; // 2 super, 3 sub
-const auto Al = [](uint8_t v) { return RecB(Align, v); };
 const auto Marg = [](int16_t l, int16_t r) { return RecI(LeftMarg, l) + RecI(RightMarg, r); };
 
 // Dropped: 04-06, 08, 0A-0D, 0F-1F; text: 20-7F but the star; lead bytes plain, FF as 1F.

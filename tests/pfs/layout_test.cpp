@@ -13,8 +13,6 @@
 #include "stream/prologue.h"
 #include "support/harness.h"
 
-Bytes Ruler(const std::vector<int>& stops); // prologue_test.cpp
-
 namespace {
 using namespace vnk;
 using V = std::vector<long>;

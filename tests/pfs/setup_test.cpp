@@ -12,8 +12,6 @@
 #include "stream/prologue.h"
 #include "support/harness.h"
 
-Bytes Ruler(const std::vector<int>& stops); // prologue_test.cpp
-
 namespace {
 using namespace vnk;
 
@@ -23,10 +21,6 @@ Bytes Block(uint8_t kind, const Bytes& open, const std::vector<Bytes>& lines, co
     for (const Bytes& l : lines) b = b + P + l + CR + CR;
     return b + close + RecB(HeadFootDef, 0);
 }
-const auto Ul = [](uint8_t v) { return RecB(Underline, v); };
-const auto Sc = [](uint8_t v) { return RecB(Script, v); };
-const auto Al = [](uint8_t v) { return RecB(Align, v); };
-const auto St = [](uint8_t v) { return RecB(Style, v); };
 
 struct Case {
     PfsDoc doc;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "stream/codes.h"
+
 using Bytes = std::vector<uint8_t>;
 
 struct PfsDoc;
@@ -57,6 +59,22 @@ Bytes RecI(uint8_t code, int16_t value);
 // follow it (defined with the prologue's tests).
 Bytes StreamPrologue();
 Bytes DefaultLayout();
+
+// Bytes of a literal that may hold NULs: "a\0b"_b.
+inline Bytes operator""_b(const char* s, size_t n) {
+    return Bytes(s, s + n);
+}
+
+// Attribute records: style (2 bold, 1 italic, 3 both), underline, script
+// (2 super, 3 sub), alignment.
+inline Bytes St(uint8_t v) { return RecB(vnk::Style, v); }
+inline Bytes Ul(uint8_t v) { return RecB(vnk::Underline, v); }
+inline Bytes Sc(uint8_t v) { return RecB(vnk::Script, v); }
+inline Bytes Al(uint8_t v) { return RecB(vnk::Align, v); }
+
+// The tab records of a ruler with stops at these columns (defined with the
+// prologue's tests).
+Bytes Ruler(const std::vector<int>& stops);
 
 // Stream pieces every translation test speaks of.
 inline const Bytes P = {0x00, 0xD6, 0x01, 0x00}; // paragraph start

@@ -9,14 +9,6 @@
 
 namespace {
 
-// The stream pfs2vnk writes for a document; empty when the run fails.
-std::string Translate(const Bytes& doc) {
-    testfs::TempDir dir;
-    testfs::WriteFile(dir / "in.pfs", doc);
-    const bool ok = testprog::Run(dir.path(), {"in.pfs", "out.vnk", "0"}).code == 0;
-    return ok ? testfs::ReadFile(dir / "out.vnk") : "";
-}
-
 // Header fields at the offsets the reader takes them from; every other byte 0.
 TEST(PfsWriter, HeaderFieldsLandAtTheirOffsets) {
     PfsWriter w;
@@ -45,7 +37,7 @@ TEST(PfsWriter, TranslatorFindsEveryParagraph) {
     w.paragraph({"solo"}).paragraph({"hy-", "phen", "end"}).emptyLine().emptyLine();
     w.doubleSpaced(true).paragraph({"d1", "d2", "d3"}).emptyLine().paragraph({"e1"}).emptyLine();
     w.doubleSpaced(false).paragraph({"x", "    y"}).formatLine(12, 70).paragraph({"z", "w"});
-    const std::string stream = Translate(w.endOfText().bytes());
+    const std::string stream = testprog::TranslateBytes(w.endOfText().bytes());
     std::string text;
     for (size_t i = 0; i < stream.size(); ++i)
         if (stream[i] == 0)
@@ -60,7 +52,7 @@ TEST(PfsWriter, CheckedInExamplesAreUpToDateAndTranslate) {
         EXPECT_EQ(testfs::ReadFile(SOURCE_DIR "/examples/" + doc.name),
                   std::string(doc.bytes.begin(), doc.bytes.end()))
             << doc.name << ": run mkexamples";
-        EXPECT_FALSE(Translate(doc.bytes).empty()) << doc.name;
+        EXPECT_FALSE(testprog::TranslateBytes(doc.bytes).empty()) << doc.name;
     }
 }
 

@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/files.h"
+
 namespace testprog {
 
 class Program {
@@ -167,6 +169,16 @@ inline Outcome Run(const std::string& dir, const std::vector<std::string>& args,
     }
     int st = p.Finish();
     return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, p.out(), p.err()};
+}
+
+// The target written for a source of these bytes by a silent run in a fresh
+// directory; the run must succeed (else the target is given as empty).
+template <typename Container> std::string TranslateBytes(const Container& doc) {
+    testfs::TempDir dir;
+    testfs::WriteFile(dir / "in.pfs", doc);
+    const int code = Run(dir.path(), {"in.pfs", "out.vnk", "0"}).code;
+    EXPECT_EQ(code, 0);
+    return code == 0 ? testfs::ReadFile(dir / "out.vnk") : "";
 }
 
 // What the program prints around a run.
