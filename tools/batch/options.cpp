@@ -1,0 +1,158 @@
+// Options by getopt_long; every mistake is a usage error (exit status 2).
+
+#include "options.h"
+
+#include <getopt.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char Usage[] = "usage: pfs2vnk-batch [options] SOURCE_DIR TARGET_DIR\n";
+
+const char Help[] = "Converts every PFS document under SOURCE_DIR into TARGET_DIR, in parallel.\n"
+                    "\n"
+                    "  -j N           documents converted at once (default: the number of "
+                    "processors)\n"
+                    "  --report FILE  one JSON object per document (JSON Lines); \"-\" for "
+                    "standard output\n"
+                    "  --force        convert again even when the target is up to date\n"
+                    "  --shard K/N    convert only the K-th of N disjoint shares of the work\n"
+                    "  --list         print the work (one source path a line), convert nothing\n"
+                    "  --timeout S    per-document time limit in seconds (default 60; 0: none)\n"
+                    "  --sync         put each target on disk before it is renamed into place\n"
+                    "  -q             no progress display\n"
+                    "  -h, --help     this help\n"
+                    "  --version      the version\n";
+
+// The most workers a batch starts, whatever -j says.
+constexpr long MaxJobs = 1024;
+
+enum LongOnly { OptReport = 256, OptForce, OptShard, OptList, OptTimeout, OptSync, OptVersion };
+
+const option LongOptions[] = {
+    {"report", required_argument, nullptr, OptReport},
+    {"force", no_argument, nullptr, OptForce},
+    {"shard", required_argument, nullptr, OptShard},
+    {"list", no_argument, nullptr, OptList},
+    {"timeout", required_argument, nullptr, OptTimeout},
+    {"sync", no_argument, nullptr, OptSync},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"jobs", required_argument, nullptr, 'j'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, OptVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+ParseOutcome Bad(const char* what, const char* value) {
+    std::fprintf(stderr, "pfs2vnk-batch: %s: '%s'\n%s", what, value, Usage);
+    return ParseOutcome::BadUsage;
+}
+
+// A whole decimal number in [lo, hi]; false for anything else.
+bool ReadCount(const char* text, long lo, long hi, long* out) {
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < lo || v > hi)
+        return false;
+    *out = v;
+    return true;
+}
+
+bool ReadShard(const char* text, Options& opts) {
+    const char* slash = std::strchr(text, '/');
+    if (slash == nullptr)
+        return false;
+    std::string k(text, slash);
+    long kv, nv;
+    if (!ReadCount(slash + 1, 1, UINT32_MAX, &nv) || !ReadCount(k.c_str(), 1, nv, &kv))
+        return false;
+    opts.shardK = static_cast<uint32_t>(kv);
+    opts.shardN = static_cast<uint32_t>(nv);
+    return true;
+}
+
+bool ReadSeconds(const char* text, double* out) {
+    char* end = nullptr;
+    double v = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !std::isfinite(v) || v < 0 || v > 1e9)
+        return false;
+    *out = v;
+    return true;
+}
+
+int DefaultJobs() {
+    long n = sysconf(_SC_NPROCESSORS_ONLN);
+    return n < 1 ? 1 : n > MaxJobs ? static_cast<int>(MaxJobs) : static_cast<int>(n);
+}
+
+} // namespace
+
+ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
+    opts.jobs = DefaultJobs();
+    opterr = 0;
+    int c;
+    long n;
+    while ((c = getopt_long(argc, argv, ":j:qh", LongOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'j':
+            if (!ReadCount(optarg, 1, MaxJobs, &n))
+                return Bad("-j wants a number of documents from 1 to 1024", optarg);
+            opts.jobs = static_cast<int>(n);
+            break;
+        case 'q':
+            opts.quiet = true;
+            break;
+        case 'h':
+            std::fputs(Usage, stdout);
+            std::fputs(Help, stdout);
+            return ParseOutcome::Done;
+        case OptVersion:
+            std::puts("pfs2vnk-batch 3.5.09");
+            return ParseOutcome::Done;
+        case OptReport:
+            if (optarg[0] == '\0')
+                return Bad("--report wants a file name or -", optarg);
+            opts.report = optarg;
+            break;
+        case OptForce:
+            opts.force = true;
+            break;
+        case OptShard:
+            if (!ReadShard(optarg, opts))
+                return Bad("--shard wants K/N with 1 <= K <= N", optarg);
+            break;
+        case OptList:
+            opts.list = true;
+            break;
+        case OptTimeout:
+            if (!ReadSeconds(optarg, &opts.timeout))
+                return Bad("--timeout wants a number of seconds", optarg);
+            break;
+        case OptSync:
+            opts.sync = true;
+            break;
+        case ':':
+            return Bad("option needs a value", argv[optind - 1]);
+        default:
+            return Bad("unknown option", argv[optind - 1]);
+        }
+    }
+    if (argc - optind != 2) {
+        std::fprintf(stderr, "pfs2vnk-batch: wants SOURCE_DIR and TARGET_DIR\n%s", Usage);
+        return ParseOutcome::BadUsage;
+    }
+    opts.source = argv[optind];
+    opts.target = argv[optind + 1];
+    if (opts.source.empty() || opts.target.empty()) {
+        std::fprintf(stderr, "pfs2vnk-batch: a folder name may not be empty\n%s", Usage);
+        return ParseOutcome::BadUsage;
+    }
+    return ParseOutcome::Run;
+}

@@ -1,0 +1,25 @@
+// The command line of pfs2vnk-batch.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct Options {
+    int jobs = 1;        // documents converted at once
+    std::string report;  // JSON Lines report; "-" standard output; empty: none
+    bool force = false;  // convert again even when the target is up to date
+    uint32_t shardK = 1; // convert only shard K of N
+    uint32_t shardN = 1;
+    bool list = false;   // print the work and convert nothing
+    double timeout = 60; // seconds per document; 0: no limit
+    bool quiet = false;  // no progress display
+    bool sync = false;   // each target on disk before it is renamed into place
+    std::string source;
+    std::string target;
+};
+
+enum class ParseOutcome { Run, Done, BadUsage };
+
+// Fills opts from the command line.  Done after --help or --version (printed
+// on standard output); BadUsage after a message on standard error.
+ParseOutcome ParseOptions(int argc, char** argv, Options& opts);

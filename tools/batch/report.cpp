@@ -1,0 +1,79 @@
+// Report lines built with nlohmann/json, which does all escaping and
+// refuses invalid UTF-8: a name that it refuses goes out in hexadecimal.
+
+#include "report.h"
+
+#include <cerrno>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+bool ValidUtf8(const std::string& text) {
+    try {
+        (void)Json(text).dump();
+        return true;
+    } catch (const Json::type_error&) {
+        return false;
+    }
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+void PutPath(Json& j, const std::string& key, const std::string& path) {
+    if (ValidUtf8(path))
+        j[key] = path;
+    else
+        j[key + "_hex"] = Hex(path);
+}
+
+} // namespace
+
+std::string ReportLine(const std::string& source, const std::string& target, const Result& r) {
+    Json j;
+    PutPath(j, "source", source);
+    PutPath(j, "target", target);
+    j["status"] = StatusName(r.status);
+    j["error"] = r.error;
+    j["message"] = r.message[0] != '\0' ? Json(std::string(r.message)) : Json(nullptr);
+    if (r.status == Status::Crashed)
+        j["signal"] = r.signal;
+    j["bytes_in"] = r.bytesIn;
+    j["bytes_out"] = r.bytesOut;
+    j["ms"] = static_cast<double>(static_cast<int64_t>(r.ms * 1000 + 0.5)) / 1000;
+    j["complete"] = r.complete < 0 ? Json(nullptr) : Json(r.complete == 1);
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+bool ReportFile::Open(const std::string& name) {
+    fp_ = name == "-" ? stdout : std::fopen(name.c_str(), "w");
+    return fp_ != nullptr;
+}
+
+void ReportFile::Write(const std::string& line) {
+    if (fp_ == nullptr)
+        return;
+    if (std::fwrite(line.data(), 1, line.size(), fp_) != line.size() ||
+        std::fputc('\n', fp_) == EOF)
+        failed_ = true;
+}
+
+bool ReportFile::Close() {
+    if (fp_ == nullptr)
+        return true;
+    bool ok = std::fflush(fp_) == 0 && !failed_ && !std::ferror(fp_);
+    if (fp_ != stdout)
+        ok = std::fclose(fp_) == 0 && ok;
+    fp_ = nullptr;
+    return ok;
+}

@@ -1,0 +1,35 @@
+// What became of one document: its status and the figures of its report line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+enum class Status : int32_t { Ok, UpToDate, NotPfs, NotRegular, Failed, Crashed, Timeout };
+constexpr int StatusCount = 7;
+
+// "ok", "up-to-date", "not-pfs", "not-regular", "failed", "crashed", "timeout".
+const char* StatusName(Status s);
+// True for failed, crashed and timeout: the statuses that make the exit status 1.
+bool IsFailure(Status s);
+
+constexpr size_t MessageSize = 1400;
+
+// One document's outcome.  A worker sends it to the batch in a single write
+// to a pipe; it is smaller than PIPE_BUF, so it always arrives whole.
+struct Result {
+    uint32_t index = 0; // position in the work list
+    Status status = Status::Failed;
+    int32_t error = 0;  // the module's error code, 0 for none
+    int32_t signal = 0; // the signal that ended the worker (crashed)
+    int64_t bytesIn = 0;
+    int64_t bytesOut = 0;
+    double ms = 0;
+    int8_t complete = -1; // 1 ended at its end-of-text byte, 0 did not, -1 not translated
+    bool noSpace = false; // the target file system is full
+    bool done = false;    // the result is in
+    char message[MessageSize] = {};
+};
+static_assert(sizeof(Result) < 4096, "a result must fit in one atomic pipe write");
+
+// Copies text into r's message, cut to fit.
+void SetMessage(Result& r, const char* text);

@@ -1,0 +1,188 @@
+// Converting one document inside a worker.
+//
+// The source is opened name by name from the source folder's descriptor
+// with O_NOFOLLOW (and O_NONBLOCK, so that a FIFO put in a file's place
+// cannot stall the worker), checked to be a regular file, and handed to the
+// module as /proc/self/fd/N: the module reads exactly the file that was
+// checked, whatever happens to its name meanwhile.  The target is written
+// the same way into the worker's private working folder, which lies inside
+// the target folder (one file system, so the final rename is atomic); the
+// module's error message file lands there too.  Only a successful
+// translation is renamed into place, into a target folder opened name by
+// name with O_NOFOLLOW, so a link planted in the target tree is refused.
+
+#include "worker.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "folders.h"
+#include "translate_one.h"
+#include "workdir.h"
+
+namespace {
+
+std::string FdPath(int fd, const char* name = nullptr) {
+    std::string p = "/proc/self/fd/" + std::to_string(fd);
+    return name != nullptr ? p + "/" + name : p;
+}
+
+bool NoSpaceErrno(int e) {
+    return e == ENOSPC || e == EDQUOT;
+}
+
+bool FileSystemFull(int fd) {
+    struct statvfs vfs;
+    return fstatvfs(fd, &vfs) == 0 && vfs.f_bavail == 0;
+}
+
+void Fail(Result& r, int error, const std::string& text, int e) {
+    r.status = Status::Failed;
+    r.error = error;
+    SetMessage(r, (text + ": " + std::strerror(e)).c_str());
+    r.noSpace = NoSpaceErrno(e);
+}
+
+// The module names the working file in its messages; the report names the target.
+std::string NameTarget(std::string text, const std::string& work, const std::string& target) {
+    for (size_t at = text.find(work); at != std::string::npos; at = text.find(work, at))
+        text.replace(at, work.size(), target), at += target.size();
+    return text;
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// True when the target is a regular file with the source's modification time.
+bool UpToDate(int dirFd, const std::string& name, const struct stat& src, Result& r) {
+    struct stat st;
+    if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+        !SameTime(st.st_mtim, src.st_mtim))
+        return false;
+    r.status = Status::UpToDate;
+    r.bytesOut = st.st_size;
+    return true;
+}
+
+// Opens the source; -1 after filling r when it cannot be had.
+int OpenSource(FolderCache& folders, const WorkItem& item, struct stat& st, Result& r) {
+    int dir = folders.Get(DirPart(item.rel));
+    std::string base(BasePart(item.rel));
+    int fd = dir < 0 ? -1
+                     : openat(dir, base.c_str(),
+                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && errno == ELOOP) {
+        r.status = Status::NotRegular;
+        return -1;
+    }
+    if (fd < 0) {
+        Fail(r, 2, "source file could not be opened to read", errno);
+        return -1;
+    }
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        r.status = Status::NotRegular;
+        close(fd);
+        return -1;
+    }
+    r.bytesIn = st.st_size;
+    return fd;
+}
+
+// Gives the translated file the source's time and renames it into place.
+void PutInPlace(const WorkerSetup& setup, int slotFd, int dirFd, const std::string& name,
+                const struct stat& src, Result& r) {
+    struct stat out;
+    if (fstatat(slotFd, WorkFileName, &out, AT_SYMLINK_NOFOLLOW) != 0) {
+        Fail(r, 5, "problem while writing target file", errno);
+        return;
+    }
+    r.bytesOut = out.st_size;
+    const timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
+    if (utimensat(slotFd, WorkFileName, times, AT_SYMLINK_NOFOLLOW) != 0) {
+        Fail(r, 5, "problem while writing target file", errno);
+        return;
+    }
+    if (setup.sync) {
+        int fd = openat(slotFd, WorkFileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        bool synced = fd >= 0 && fsync(fd) == 0;
+        int e = errno;
+        if (fd >= 0)
+            close(fd);
+        if (!synced) {
+            Fail(r, 5, "problem while writing target file", e);
+            return;
+        }
+    }
+    if (renameat(slotFd, WorkFileName, dirFd, name.c_str()) != 0) {
+        Fail(r, 3, "target file could not be opened for writing", errno);
+        return;
+    }
+    r.status = Status::Ok;
+}
+
+void Translate(const WorkerSetup& setup, int slotFd, int srcFd, const WorkItem& item, Result& r) {
+    Translation t;
+    const std::string work = FdPath(slotFd, WorkFileName);
+    TranslateOne(FdPath(srcFd).c_str(), work.c_str(), t);
+    r.error = t.error;
+    r.complete = t.complete ? 1 : 0;
+    if (t.error == 8) {
+        r.status = Status::NotPfs;
+    } else if (t.error != 0) {
+        r.status = Status::Failed;
+        r.noSpace = t.error == 5 && (NoSpaceErrno(t.writeErrno) || FileSystemFull(slotFd));
+    }
+    std::string target = setup.targetDir + "/" + TargetName(item.rel);
+    SetMessage(r, NameTarget(t.message, work, target).c_str());
+}
+
+} // namespace
+
+std::string TargetName(const std::string& rel) {
+    return rel + ".vnk";
+}
+
+void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item, Result& r) {
+    static FolderCache sources(setup.sourceFd, false);
+    static FolderCache targets(setup.targetFd, true);
+    struct stat src;
+    int srcFd = OpenSource(sources, item, src, r);
+    if (srcFd < 0)
+        return;
+    int dirFd = targets.Get(DirPart(item.rel));
+    std::string name = TargetName(std::string(BasePart(item.rel)));
+    if (dirFd < 0) {
+        Fail(r, 3, "target folder could not be made", errno);
+    } else if (setup.force || !UpToDate(dirFd, name, src, r)) {
+        Translate(setup, slotFd, srcFd, item, r);
+        if (r.error == 0)
+            PutInPlace(setup, slotFd, dirFd, name, src, r);
+    }
+    close(srcFd);
+    unlinkat(slotFd, WorkFileName, 0);
+}
+
+[[noreturn]] void RunWorker(const WorkerSetup& setup, int slotFd, int jobFd, int resultFd) {
+    uint32_t index;
+    while (read(jobFd, &index, sizeof index) == static_cast<ssize_t>(sizeof index)) {
+        Result r;
+        r.index = index;
+        auto start = std::chrono::steady_clock::now();
+        ConvertDocument(setup, slotFd, (*setup.items)[index], r);
+        r.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                   .count();
+        r.done = true;
+        if (write(resultFd, &r, sizeof r) != static_cast<ssize_t>(sizeof r))
+            break;
+    }
+    _exit(0);
+}

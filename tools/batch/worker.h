@@ -1,0 +1,30 @@
+// A worker process: converts document after document in process.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "result.h"
+#include "walk.h"
+
+struct WorkerSetup {
+    const std::vector<WorkItem>* items = nullptr;
+    int sourceFd = -1;     // the source folder
+    int targetFd = -1;     // the target folder
+    std::string targetDir; // its name, for messages
+    bool force = false;
+    bool sync = false;
+};
+
+// The name a document's target gets: the source's name with ".vnk" added.
+std::string TargetName(const std::string& rel);
+
+// One document: opens the source without following links, skips it when
+// its target is up to date, translates it into the working folder slotFd
+// and renames the target into place with the source's modification time.
+// Fills r (but for index and ms).
+void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item, Result& r);
+
+// The life of a worker process: reads job indexes (uint32_t) from jobFd
+// and answers each with a Result on resultFd, until jobFd is closed.
+[[noreturn]] void RunWorker(const WorkerSetup& setup, int slotFd, int jobFd, int resultFd);
