@@ -19,32 +19,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/errors.h"
+#include "common/error_codes.h"
+#include "common/run_settings.h"
 #include "driver/startup.h"
 
 // Prefix of every temporary file name.
 static const char* TempPrefix = "mvtmp";
-
-void GetDirPart(char* out, size_t outSize, const char* path, size_t maxChars) {
-    if (outSize == 0)
-        return;
-    out[0] = '\0';
-    if (path == nullptr)
-        return;
-    size_t len = strnlen(path, maxChars);
-    if (len > outSize - 1)
-        len = outSize - 1;
-    size_t cut = 0;
-    for (size_t i = 0; i < len; ++i)
-        if (path[i] == '/')
-            cut = i + 1;
-    if (cut == 0)
-        for (size_t i = 0; i < len; ++i)
-            if (path[i] == ':')
-                cut = i + 1;
-    memcpy(out, path, cut);
-    out[cut] = '\0';
-}
 
 // True when dir names a directory in which files can be created.
 static bool UsableDir(const char* dir) {
@@ -109,6 +89,6 @@ void* GetMalloc(uint16_t size) {
         return nullptr;
     void* p = malloc(size);
     if (p == nullptr)
-        ErrType = 22;
+        ErrType = ErrMemory;
     return p;
 }

@@ -6,10 +6,6 @@
 
 #include <cstdint>
 
-extern int32_t Header;   // header text is being translated
-extern int32_t Footer;   // footer text is being translated
-extern int32_t Footnote; // footnote text is being translated (set by the toolkit user)
-extern int32_t InColumn; // a column layout is in progress
 constexpr int ColEntries = 51;
 extern uint8_t ColArray[ColEntries][3]; // columns 1..50: [1] first position, [2] code 0x83 value
 extern uint8_t ColArrPtr;               // number of the current column; 0 outside a layout

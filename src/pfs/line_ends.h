@@ -11,18 +11,6 @@
 
 #include <cstdint>
 
-#include "io/output.h"
-
-extern int16_t IPos;        // column at which the next character will be written
-extern int32_t CrFlag;      // 1: the next text begins a new paragraph
-extern int32_t SoftCr;      // 1 after a soft return; cleared at a paragraph start
-extern int32_t Hard;        // 1: the next line end is hard whatever follows it
-extern int32_t DoubleSpace; // 1: every line end is followed by two filler bytes
-extern int16_t LineSpacing; // twips per line: 240 single, 480 double
-extern uint8_t LineCount;   // lines since the last page break, 0..60
-extern uint8_t LastIPos;    // one past the last column of a line (EndPos + 1)
-extern uint8_t LastSpace;   // low byte of IPos just after the last SpaceOrCr space
-
 // Translates the line end whose code has just been read.
 void ProcessCR();
 // Writes a hard return (closing an open tab first).
@@ -47,11 +35,3 @@ void DoubleLoop();
 int CrChars(uint8_t b);
 // Writes a space, or a soft return in its place when the line is full.
 void SpaceOrCr();
-
-// Writes c as a text byte and advances IPos.
-inline void WriteNormalChar(uint8_t c) {
-    PutOut(c);
-    IPos = (int16_t)(IPos + 1);
-}
-
-void ResetLineEnds();

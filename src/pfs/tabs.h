@@ -8,16 +8,6 @@
 
 #include <cstdint>
 
-constexpr int TabLeaderByte = 0; // byte 0 of an entry: leader
-constexpr int TabStopByte = 1;   // byte 1: 1 when a stop is set at the column
-constexpr int TabTypeByte = 2;   // byte 2: the stop's type character ('p' ordinary)
-
-extern uint8_t TabArray[256][3]; // the stops, indexed by column
-extern uint8_t TabType;          // type of the open tab; 0 when none
-extern int16_t TabEndPtr;        // input position where the open tab's text ends; -1 none
-extern uint8_t TabDataWid;       // width of the text a q, r or t stop aligns (0 here)
-extern uint8_t TabDecimal;       // columns before the decimal point for a t stop (0 here)
-
 // Clears the table (type 'p' in columns 1..255) and writes code 0x79.
 void InitializeTabs();
 // Writes the whole table as a list of stop records.
@@ -32,5 +22,3 @@ void WriteTab();
 void EndTab();
 // Closes the open tab when IRead has reached TabEndPtr.
 void CheckTabEnd();
-
-void ResetTabs();
