@@ -65,6 +65,17 @@ inline int GetIn() {
 
 // Moves the window early so that the read position is near its start.
 void FillInBuf();
+// Re-bases the saved positions after the window moved by d bytes.
+void FixInPtrs(int d);
+// Consumes a run of c.
+void EatChar(uint8_t c);
+// Consumes a run of spaces.
+void EatSpaces();
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
 // Positions the input at an absolute file offset; 0 or the error code.
 int Iseek(long offset);
 // File offset of the byte at IRead; 0 (and ErrType 4) when the position is unknown.
@@ -73,18 +84,12 @@ long Itell();
 void SetInPtr(uint8_t slot);
 // A saved position, sign-extended; -1 for a lost one.
 int GetInPtr(uint8_t slot);
-// Re-bases the saved positions after the window moved by d bytes.
-void FixInPtrs(int d);
 // Two bytes, low first, as a signed 16-bit value.
 int GetDosInt();
 // Four bytes, least significant first.
 long GetDosLong();
 // Consumes bytes up to and including c.
 void EatToChar(uint8_t c);
-// Consumes a run of c.
-void EatChar(uint8_t c);
-// Consumes a run of spaces.
-void EatSpaces();
 
 // Back to the start-of-run state (closes nothing).
 void ResetInput();

@@ -43,16 +43,21 @@ inline void PutOut(uint8_t b) {
 void PutInt(int16_t v);
 // Appends a 32-bit value, least significant byte first.
 void PutLong(int32_t v);
+// The byte most recently written to the stream (0 when the buffer is empty).
+inline uint8_t LastOut() {
+    return OWrite > 0 ? OutBuf[OWrite - 1] : 0;
+}
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
 // Appends a text without its terminator; tests the limit after the last byte.
 void PutString(const char* s);
 // Saves OWrite in a slot (above 5 means slot 0).
 void SetOutPtr(uint8_t slot);
 // A saved position, sign-extended; -1 once its byte left the buffer.
 int GetOutPtr(uint8_t slot);
-// The byte most recently written to the stream (0 when the buffer is empty).
-inline uint8_t LastOut() {
-    return OWrite > 0 ? OutBuf[OWrite - 1] : 0;
-}
 
 // Back to the start-of-run state (closes nothing).
 void ResetOutput();

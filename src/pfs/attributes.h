@@ -22,10 +22,7 @@ extern int32_t SaveCrFlag; // CrFlag
 // Requests: 1 on, 0 off; PutScript: 1 super, 2 sub, 0 neither.  Other values do nothing.
 void PutBold(uint8_t r);
 void PutItalic(uint8_t r);
-void PutShadow(uint8_t r);  // written as bold
-void PutOutline(uint8_t r); // written as bold
 void PutUnderScore(uint8_t r);
-void PutStrike(uint8_t r);
 void PutScript(uint8_t r);
 // Clears the six attribute flags; writes nothing.
 void CancelAttributes();
@@ -43,6 +40,14 @@ void RestoreAlignment();
 void SaveFlags();
 // Restores what SaveFlags saved; writes nothing.
 void RestoreFlags();
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
+void PutShadow(uint8_t r);  // written as bold
+void PutOutline(uint8_t r); // written as bold
+void PutStrike(uint8_t r);
 
 // Back to the start-of-run state: nothing saved.
 void ResetAttributes();

@@ -14,10 +14,15 @@ extern uint8_t ColArrPtr;               // number of the current column; 0 outsi
 void StartHeadFoot(uint8_t kind);
 // Closes the header or footer.
 void EndHeadFoot();
-// Closes a footnote.
-void EndFootnote();
 // Ends a special alignment (code 0x4F with 0).
 void CancelAlignment();
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
+// Closes a footnote.
+void EndFootnote();
 // Starts a column layout in column 1.
 void BeginColumnLayout();
 // Moves to the next column (never past column 50).

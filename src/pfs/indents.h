@@ -17,11 +17,16 @@ void SetSpaceIndents();
 void InitPara();
 // Cancels every indent record in force and sets all indents to 0.
 void KillIndents();
+// Advances pos over spaces, stopping at ILimit.
+void DeleteSpaces(int16_t* pos);
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
 // Makes the next tab stop the left indent.
 void IndentToTab();
 // Moves to the left indent; inside a paragraph also writes code 0x44.
 void IndentOrNot();
-// Advances pos over spaces, stopping at ILimit.
-void DeleteSpaces(int16_t* pos);
 // Reads a decimal number at pos (after spaces); 16-bit, wrapping.
 int16_t ArrayToInteger(int16_t* pos);

@@ -19,8 +19,6 @@ void PutHardCr();
 void PutSoftCr(uint8_t join);
 // Writes a hard page break (code 0xD5).
 void PutHardPage();
-// Writes a soft page break (code 0xD7).
-void PutSoftPage();
 // Counts one line: 0..60, then 0 again.
 void CheckLineCount();
 // Switches to single spacing (code 0x21 on a change).
@@ -35,3 +33,10 @@ void DoubleLoop();
 int CrChars(uint8_t b);
 // Writes a space, or a soft return in its place when the line is full.
 void SpaceOrCr();
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
+// Writes a soft page break (code 0xD7).
+void PutSoftPage();

@@ -14,11 +14,16 @@ void InitializeTabs();
 void SetTabs();
 // Column of the next stop after IPos, up to LastColumn; 0 for none.
 uint8_t FindNextTab();
-// Column of the nearest stop before IPos; 0 for none (1 at IPos 1 or less).
-uint8_t FindPreviousTab();
 // Translates a tab character at IPos.
 void WriteTab();
 // Closes the open tab.
 void EndTab();
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
+// Column of the nearest stop before IPos; 0 for none (1 at IPos 1 or less).
+uint8_t FindPreviousTab();
 // Closes the open tab when IRead has reached TabEndPtr.
 void CheckTabEnd();
