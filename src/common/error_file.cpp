@@ -39,8 +39,6 @@ static void BuildErrMsgFileName(const char* path) {
     snprintf(mvErrMsgFileName, sizeof mvErrMsgFileName, "%s%s", dir, ErrMsgFileBase);
 }
 
-// Records a detailed message with its code, or (without a message) turns a
-// deferred message into error 24.
 void CreateErrMsgFile(int32_t code, const char* msg, const char* path) {
     if (msg == nullptr) {
         if (deferredMsg && ErrType == ErrNone)
@@ -128,8 +126,6 @@ static int ReadMessageText(FILE* fp, int first, char* text) {
     return n;
 }
 
-// Reads back the error message file in path's directory into out, deletes
-// the file and returns its code (0, out holding the fallback, when missing).
 int32_t GetErrMsgFileData(char* out, const char* path) {
     strcpy(out, ErrFileFallback);
     BuildErrMsgFileName(path);

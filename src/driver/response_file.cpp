@@ -95,8 +95,6 @@ int32_t TakeResponseFile(const char* progName, const char* fileName) {
     return 0;
 }
 
-// Frees the heap copies (entry 0 up to the first null one), closes the
-// response file if it is still open and clears the marker.
 void CleanCmdLine() {
     if (cmdLineFP == nullptr)
         return;

@@ -45,7 +45,6 @@ static int MakeTempIn(const char* dir, char* name) {
     return fd;
 }
 
-// Makes a new temporary file, open for reading and writing; null on failure.
 FILE* CreateTempFile(char* name) {
     int fd = UsableDir(MvTempDir) ? MakeTempIn(MvTempDir, name) : -1;
     if (fd < 0)
@@ -61,7 +60,6 @@ FILE* CreateTempFile(char* name) {
     return fp;
 }
 
-// Closes an open stream (null: already closed) and deletes the file by name.
 void DeleteTempFile(FILE* stream, const char* name) {
     if (name == nullptr || name[0] == '\0')
         return;
@@ -70,7 +68,7 @@ void DeleteTempFile(FILE* stream, const char* name) {
     remove(name);
 }
 
-// The target's directory with its closing '/'; only '/' separates here.
+// Only '/' separates here, not ':'.
 void MvGetTargetPath(char* buffer) {
     buffer[0] = '\0';
     if (OutFileName == nullptr || OutFileName[0] == '\0')
@@ -83,7 +81,7 @@ void MvGetTargetPath(char* buffer) {
         buffer[0] = '\0';
 }
 
-// A block of size bytes, not cleared; error 22 (replacing any code) when none.
+// The block is not cleared; a failure replaces any code already set.
 void* GetMalloc(uint16_t size) {
     if (size == 0)
         return nullptr;
