@@ -27,7 +27,7 @@ int16_t ILimit = 0;
 int16_t IWrap = 256;
 int32_t IDone = 0;
 int32_t Done = 0;
-int16_t InPtrList[6];
+int16_t InPtrList[PtrSlots];
 
 // ---------------------------------------------------------------- opening ---
 
@@ -173,11 +173,11 @@ long Itell() {
 // ---------------------------------------------------------- saved positions ---
 
 void SetInPtr(uint8_t slot) {
-    InPtrList[slot > 5 ? 0 : slot] = IRead;
+    InPtrList[SlotIndex(slot)] = IRead;
 }
 
 int GetInPtr(uint8_t slot) {
-    return InPtrList[slot > 5 ? 0 : slot];
+    return InPtrList[SlotIndex(slot)];
 }
 
 // Re-bases the slots after the window moved d bytes forward in the file

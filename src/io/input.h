@@ -16,18 +16,20 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "io/slots.h"
+
 constexpr int InBufData = 16384; // bytes of file data the window holds
 constexpr int InBufSize = 16387; // ...and 3 more behind them for look-ahead
 
-extern FILE* InFile;             // the source stream
-extern uint8_t InBuf[InBufSize]; // the window; zero at start, never cleared
-extern int16_t IRead;            // index of the next byte GetIn returns
-extern int16_t ILast;            // index of the last valid byte (-1: none)
-extern int16_t ILimit;           // last index GetIn returns before moving the window
-extern int16_t IWrap;            // keep-back: read bytes kept when the window moves
-extern int32_t IDone;            // 1: no further file data; all of it is in InBuf
-extern int32_t Done;             // 1: the end of the input has been reached
-extern int16_t InPtrList[6];     // saved positions; -1 once a byte left the buffer
+extern FILE* InFile;                // the source stream
+extern uint8_t InBuf[InBufSize];    // the window; zero at start, never cleared
+extern int16_t IRead;               // index of the next byte GetIn returns
+extern int16_t ILast;               // index of the last valid byte (-1: none)
+extern int16_t ILimit;              // last index GetIn returns before moving the window
+extern int16_t IWrap;               // keep-back: read bytes kept when the window moves
+extern int32_t IDone;               // 1: no further file data; all of it is in InBuf
+extern int32_t Done;                // 1: the end of the input has been reached
+extern int16_t InPtrList[PtrSlots]; // saved positions; -1 once a byte left the buffer
 
 // Byte i of the window, or 0 for an index outside the array.  Every look
 // ahead of or behind IRead goes through here: a damaged document can push

@@ -23,7 +23,7 @@ uint8_t OutBuf[OutBufSize];
 int16_t OWrite = 0;
 int16_t OLimit = 0;
 int16_t OWrap = 260;
-int16_t OutPtrList[6];
+int16_t OutPtrList[PtrSlots];
 
 // Bytes a flush keeps when fewer than the keep-back but more than this are held.
 constexpr int MinKeep = 260;
@@ -163,11 +163,11 @@ void PutString(const char* s) {
 }
 
 void SetOutPtr(uint8_t slot) {
-    OutPtrList[slot > 5 ? 0 : slot] = OWrite;
+    OutPtrList[SlotIndex(slot)] = OWrite;
 }
 
 int GetOutPtr(uint8_t slot) {
-    return OutPtrList[slot > 5 ? 0 : slot];
+    return OutPtrList[SlotIndex(slot)];
 }
 
 void ResetOutput() {

@@ -11,14 +11,16 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "io/slots.h"
+
 constexpr int OutBufSize = 16387;
 
-extern FILE* OutFile;              // the target stream
-extern uint8_t OutBuf[OutBufSize]; // bytes not yet written to the target
-extern int16_t OWrite;             // where the next byte goes = bytes held
-extern int16_t OLimit;             // a put that leaves OWrite above this flushes
-extern int16_t OWrap;              // keep-back of a flush during translation
-extern int16_t OutPtrList[6];      // saved output positions; -1 once written out
+extern FILE* OutFile;                // the target stream
+extern uint8_t OutBuf[OutBufSize];   // bytes not yet written to the target
+extern int16_t OWrite;               // where the next byte goes = bytes held
+extern int16_t OLimit;               // a put that leaves OWrite above this flushes
+extern int16_t OWrap;                // keep-back of a flush during translation
+extern int16_t OutPtrList[PtrSlots]; // saved output positions; -1 once written out
 
 // Creates the target ("w+"; standard output when the name is empty).
 // On failure records code 3 in the error message file; returns ErrType (24).
