@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/error_codes.h"
 #include "interrupt.h"
 #include "pool.h"
 #include "progress.h"
@@ -63,7 +64,7 @@ bool Settled(const WorkItem& item, Result& r) {
     if (item.walkError != 0) {
         SetMessage(
             r, (std::string("folder could not be read: ") + std::strerror(item.walkError)).c_str());
-        r.error = 2;
+        r.error = ErrSourceOpen;
     } else if (Reserved(item.rel)) {
         SetMessage(r, ReservedNote);
     } else if (!item.regular) {

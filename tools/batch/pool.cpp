@@ -19,6 +19,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/error_codes.h"
 #include "interrupt.h"
 
 namespace {
@@ -115,7 +116,7 @@ Result Lost(const Slot& s, Status status) {
 
 void ReportCrash(Slot& s, int status, const std::function<void(Result&)>& sink) {
     Result r = Lost(s, Status::Crashed);
-    r.error = 9;
+    r.error = ErrInternal;
     std::string text;
     if (WIFSIGNALED(status)) {
         r.signal = WTERMSIG(status);

@@ -11,20 +11,16 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "driver/errors.h"
+#include "common/error_codes.h"
+#include "common/error_file.h"
+#include "common/run_settings.h"
+#include "driver/run.h"
 #include "driver/startup.h"
 #include "io/input.h"
 #include "io/output.h"
-#include "pfs/body.h"
 #include "pfs/format.h"
 
 namespace {
-
-// Every module back to its start-of-run state.
-void ResetModule() {
-    ResetTranslator();
-    ResetStartup();
-}
 
 bool EndedAtEndOfText() {
     if (Done == 0 || (IDone == 1 && ILast < pfs::BodyStart))
@@ -46,7 +42,7 @@ void CloseLeftovers() {
 }
 
 void TakeMessage(Translation& t) {
-    if (ErrType == 24) {
+    if (ErrType == ErrDetailed) {
         char path[sizeof mvErrMsgFileName];
         std::snprintf(path, sizeof path, "%s", mvErrMsgFileName);
         GetErrMsgFileData(mvErrMsg, path);
@@ -56,7 +52,7 @@ void TakeMessage(Translation& t) {
     if (mvErrMsgFileName[0] != '\0')
         std::remove(mvErrMsgFileName); // a deferred message that a failure overtook
     const char* text = ErrText(ErrType);
-    if (ErrType != 0)
+    if (ErrType != ErrNone)
         std::snprintf(t.message, sizeof t.message, "%s", text != nullptr ? text : "unknown type");
 }
 
@@ -73,7 +69,7 @@ void TranslateOne(const char* source, const char* target, Translation& t) {
     t.writeErrno = errno;
     CreateErrMsgFile(0, nullptr, nullptr);
     t.error = ErrType;
-    t.complete = ErrType == 0 && EndedAtEndOfText();
+    t.complete = ErrType == ErrNone && EndedAtEndOfText();
     CloseLeftovers();
     TakeMessage(t);
 }

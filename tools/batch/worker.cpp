@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/error_codes.h"
 #include "folders.h"
 #include "translate_one.h"
 #include "workdir.h"
@@ -85,7 +86,7 @@ int OpenSource(FolderCache& folders, const WorkItem& item, struct stat& st, Resu
         return -1;
     }
     if (fd < 0) {
-        Fail(r, 2, "source file could not be opened to read", errno);
+        Fail(r, ErrSourceOpen, "source file could not be opened to read", errno);
         return -1;
     }
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -102,13 +103,13 @@ void PutInPlace(const WorkerSetup& setup, int slotFd, int dirFd, const std::stri
                 const struct stat& src, Result& r) {
     struct stat out;
     if (fstatat(slotFd, WorkFileName, &out, AT_SYMLINK_NOFOLLOW) != 0) {
-        Fail(r, 5, "problem while writing target file", errno);
+        Fail(r, ErrWrite, "problem while writing target file", errno);
         return;
     }
     r.bytesOut = out.st_size;
     const timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
     if (utimensat(slotFd, WorkFileName, times, AT_SYMLINK_NOFOLLOW) != 0) {
-        Fail(r, 5, "problem while writing target file", errno);
+        Fail(r, ErrWrite, "problem while writing target file", errno);
         return;
     }
     if (setup.sync) {
@@ -118,12 +119,12 @@ void PutInPlace(const WorkerSetup& setup, int slotFd, int dirFd, const std::stri
         if (fd >= 0)
             close(fd);
         if (!synced) {
-            Fail(r, 5, "problem while writing target file", e);
+            Fail(r, ErrWrite, "problem while writing target file", e);
             return;
         }
     }
     if (renameat(slotFd, WorkFileName, dirFd, name.c_str()) != 0) {
-        Fail(r, 3, "target file could not be opened for writing", errno);
+        Fail(r, ErrTargetOpen, "target file could not be opened for writing", errno);
         return;
     }
     r.status = Status::Ok;
@@ -135,11 +136,11 @@ void Translate(const WorkerSetup& setup, int slotFd, int srcFd, const WorkItem& 
     TranslateOne(FdPath(srcFd).c_str(), work.c_str(), t);
     r.error = t.error;
     r.complete = t.complete ? 1 : 0;
-    if (t.error == 8) {
+    if (t.error == ErrNotPfs) {
         r.status = Status::NotPfs;
     } else if (t.error != 0) {
         r.status = Status::Failed;
-        r.noSpace = t.error == 5 && (NoSpaceErrno(t.writeErrno) || FileSystemFull(slotFd));
+        r.noSpace = t.error == ErrWrite && (NoSpaceErrno(t.writeErrno) || FileSystemFull(slotFd));
     }
     std::string target = setup.targetDir + "/" + TargetName(item.rel);
     SetMessage(r, NameTarget(t.message, work, target).c_str());
@@ -161,7 +162,7 @@ void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item,
     int dirFd = targets.Get(DirPart(item.rel));
     std::string name = TargetName(std::string(BasePart(item.rel)));
     if (dirFd < 0) {
-        Fail(r, 3, "target folder could not be made", errno);
+        Fail(r, ErrTargetOpen, "target folder could not be made", errno);
     } else if (setup.force || !UpToDate(dirFd, name, src, r)) {
         Translate(setup, slotFd, srcFd, item, r);
         if (r.error == 0)
