@@ -1,6 +1,6 @@
-// The built pfs2vnk run as a user runs it: argument 0 "pfs2vnk", in a
-// given directory, with pipes on its three standard streams and an
-// environment that holds only what a test sets (plus the sanitizers'
+// A built program run as a user runs it (pfs2vnk unless another executable
+// is named; argument 0 is the executable's own name), in a given directory, with pipes on its three
+// standard streams and an environment that holds only what a test sets (plus the sanitizers'
 // options of this process, so that a sanitized build reports the same way).
 #pragma once
 
@@ -27,7 +27,8 @@ namespace testprog {
 class Program {
   public:
     Program(const std::string& dir, const std::vector<std::string>& args,
-            const std::vector<std::string>& env = {}) {
+            const std::vector<std::string>& env = {}, const std::string& exe = PFS2VNK_EXE) {
+        const std::string name = exe.substr(exe.rfind('/') + 1);
         std::vector<std::string> envs = env;
         // Faults are left to the program's own handlers, as in a plain build.
         std::string asan = "ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0";
@@ -51,14 +52,14 @@ class Program {
             setrlimit(RLIMIT_CORE, &noCore);
             if (chdir(dir.c_str()) != 0)
                 _exit(127);
-            std::vector<char*> av{const_cast<char*>("pfs2vnk")}, ev;
+            std::vector<char*> av{const_cast<char*>(name.c_str())}, ev;
             for (auto& a : args)
                 av.push_back(const_cast<char*>(a.c_str()));
             for (auto& e : envs)
                 ev.push_back(const_cast<char*>(e.c_str()));
             av.push_back(nullptr);
             ev.push_back(nullptr);
-            execve(PFS2VNK_EXE, av.data(), ev.data());
+            execve(exe.c_str(), av.data(), ev.data());
             _exit(127);
         }
         close(in[0]);
@@ -95,6 +96,7 @@ class Program {
     }
 
     void Signal(int sig) { kill(pid_, sig); }
+    pid_t pid() const { return pid_; }
 
     // Closes the input, reads everything the program prints and waits for
     // it to end (at most 60 s); returns the wait status.
@@ -161,8 +163,9 @@ struct Outcome {
 
 // A whole run, with input on standard input (then its end).
 inline Outcome Run(const std::string& dir, const std::vector<std::string>& args,
-                   const std::string& input = "", const std::vector<std::string>& env = {}) {
-    Program p(dir, args, env);
+                   const std::string& input = "", const std::vector<std::string>& env = {},
+                   const std::string& exe = PFS2VNK_EXE) {
+    Program p(dir, args, env, exe);
     if (!input.empty()) {
         EXPECT_TRUE(p.Feed(input)) << "the program stopped reading its input";
     }

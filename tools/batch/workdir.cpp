@@ -62,19 +62,40 @@ void RemoveStaleWorkFolders(const std::string& targetDir, int targetFd) {
         std::filesystem::remove_all(RootPath(targetDir) + "/" + name, ec);
 }
 
+namespace {
+
+// Makes the common folder (when missing) and this batch's folder in it;
+// the descriptor of the latter, or -1 with errno set.
+int MakeRunFolder(int targetFd, const std::string& run) {
+    if (mkdirat(targetFd, WorkRootName, 0700) != 0 && errno != EEXIST)
+        return -1;
+    int root = openat(targetFd, WorkRootName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (root < 0)
+        return -1;
+    int fd = mkdirat(root, run.c_str(), 0700) == 0
+                 ? openat(root, run.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                 : -1;
+    int e = errno;
+    close(root);
+    errno = e;
+    return fd;
+}
+
+// Another batch that shares the target folder removes the common folder
+// when it ends and finds it empty; a batch that made it in between tries again.
+constexpr int MakeTries = 10;
+
+} // namespace
+
 bool MakeWorkFolders(const std::string& targetDir, int targetFd, int slots, WorkFolders& w,
                      std::string& error) {
     w.targetDir = targetDir;
     const std::string run = HostName() + "." + std::to_string(getpid());
     w.runPath = RootPath(targetDir) + "/" + run;
-    int root = -1;
-    if (mkdirat(targetFd, WorkRootName, 0700) == 0 || errno == EEXIST)
-        root = openat(targetFd, WorkRootName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (root >= 0 && mkdirat(root, run.c_str(), 0700) == 0)
-        w.runFd = openat(root, run.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    for (int i = 0; i < MakeTries && w.runFd < 0; ++i)
+        if ((w.runFd = MakeRunFolder(targetFd, run)) < 0 && errno != ENOENT)
+            break;
     int e = errno;
-    if (root >= 0)
-        close(root);
     for (int i = 1; w.runFd >= 0 && i <= slots; ++i) {
         const std::string slot = "w" + std::to_string(i);
         int fd = mkdirat(w.runFd, slot.c_str(), 0700) == 0

@@ -1,0 +1,164 @@
+// pfs2vnk-batch over trees of documents: what it writes, what it reports,
+// what it leaves alone.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "batch/batch_support.h"
+
+namespace {
+
+using namespace batchtest;
+namespace fs = std::filesystem;
+
+// The report without what differs from run to run (times) or by target folder.
+std::vector<Json> Comparable(std::vector<Json> lines) {
+    for (auto& j : lines) {
+        j.erase("ms");
+        j.erase("target");
+    }
+    return lines;
+}
+
+timespec MTime(const std::string& path) {
+    struct stat st {};
+    lstat(path.c_str(), &st);
+    return st.st_mtim;
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+TEST(BatchConvert, MixedTreeGivesPfs2vnkTargetsAndTheSameReportWithOneOrThreeWorkers) {
+    Tree tree;
+    tree.AddMixed();
+    const Files before = ListTree(tree.src());
+    auto one = Batch(tree, {"-j", "1", "--report", "r1.jsonl", "src", "dst1"});
+    auto three = Batch(tree, {"-j", "3", "--report", "r3.jsonl", "src", "dst3"});
+    EXPECT_EQ(one.code, 0) << one.err;
+    EXPECT_EQ(three.code, 0) << three.err;
+    EXPECT_EQ(ListTree(tree.src()), before) << "nothing is written beside the sources";
+
+    Files expected;
+    for (const auto& [rel, bytes] : tree.sources())
+        if (rel.find(".pfs") != std::string::npos && rel != "empty.pfs")
+            expected[rel + ".vnk"] = PfsTranslation(bytes);
+    EXPECT_EQ(ListTree(tree / "dst1"), expected);
+    EXPECT_EQ(ListTree(tree / "dst3"), expected);
+
+    auto report = ReadReport(testfs::ReadFile(tree / "r1.jsonl"));
+    EXPECT_EQ(Comparable(report), Comparable(ReadReport(testfs::ReadFile(tree / "r3.jsonl"))));
+    auto by = BySource(report, "src");
+    ASSERT_EQ(by.size(), tree.sources().size() + 2);
+    for (const char* rel : {"notes.txt", "empty.pfs"})
+        EXPECT_EQ(by[rel]["status"], "not-pfs") << rel;
+    for (const char* rel : {"outside.pfs", "pipe.pfs"})
+        EXPECT_EQ(by[rel]["status"], "not-regular") << rel;
+    EXPECT_EQ(by["cut.pfs"]["status"], "ok");
+    EXPECT_EQ(by["cut.pfs"]["complete"], false) << "a cut document has no end-of-text byte";
+    const Json& big = by["letters/l200000.pfs"];
+    EXPECT_EQ(big["status"], "ok");
+    EXPECT_EQ(big["complete"], true);
+    EXPECT_EQ(big["error"], 0);
+    EXPECT_EQ(big["bytes_in"], tree.sources().at("letters/l200000.pfs").size());
+    EXPECT_EQ(big["bytes_out"], expected["letters/l200000.pfs.vnk"].size());
+    EXPECT_EQ(big["target"], "dst1/letters/l200000.pfs.vnk");
+    EXPECT_NE(one.err.find("  ok           8\n"), std::string::npos) << one.err;
+}
+
+TEST(BatchConvert, SecondRunSkipsUpToDateTargetsUntilASourceChangesOrForce) {
+    Tree tree;
+    tree.Add("a.pfs", Document(3000, 1));
+    tree.Add("b/c.pfs", Document(5000, 2));
+    ASSERT_EQ(Batch(tree, {"-j", "2", "src", "dst"}).code, 0);
+    EXPECT_TRUE(SameTime(MTime(tree / "dst/a.pfs.vnk"), MTime(tree / "src/a.pfs")));
+    const Files first = ListTree(tree.dst());
+
+    auto again = Batch(tree, {"--report", "r.jsonl", "src", "dst"});
+    EXPECT_EQ(again.code, 0);
+    for (const auto& [rel, j] : BySource(ReadReport(testfs::ReadFile(tree / "r.jsonl")), "src"))
+        EXPECT_EQ(j["status"], "up-to-date") << rel;
+    EXPECT_EQ(ListTree(tree.dst()), first);
+
+    const timespec old[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    utimensat(AT_FDCWD, (tree / "src/b/c.pfs").c_str(), old, 0);
+    Batch(tree, {"--report", "r.jsonl", "src", "dst"});
+    auto by = BySource(ReadReport(testfs::ReadFile(tree / "r.jsonl")), "src");
+    EXPECT_EQ(by["a.pfs"]["status"], "up-to-date");
+    EXPECT_EQ(by["b/c.pfs"]["status"], "ok");
+    EXPECT_EQ(MTime(tree / "dst/b/c.pfs.vnk").tv_sec, 1000000000);
+
+    Batch(tree, {"--force", "--report", "r.jsonl", "src", "dst"});
+    for (const auto& [rel, j] : BySource(ReadReport(testfs::ReadFile(tree / "r.jsonl")), "src"))
+        EXPECT_EQ(j["status"], "ok") << rel;
+    EXPECT_EQ(ListTree(tree.dst()), first);
+}
+
+TEST(BatchConvert, LinksPlantedInTheTargetTreeAreNotFollowed) {
+    Tree tree;
+    tree.Add("sub/a.pfs", Document(3000, 1));
+    tree.Add("b.pfs", Document(3000, 2));
+    fs::create_directories(tree / "elsewhere");
+    testfs::WriteFile(tree / "elsewhere/victim", std::string("keep"));
+    fs::create_directories(tree.dst());
+    fs::create_directory_symlink(tree / "elsewhere", tree / "dst/sub");
+    fs::create_symlink(tree / "elsewhere/victim", tree / "dst/b.pfs.vnk");
+
+    auto run = Batch(tree, {"--report", "r.jsonl", "src", "dst"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(ListTree(tree / "elsewhere"), (Files{{"victim", "keep"}}));
+    auto by = BySource(ReadReport(testfs::ReadFile(tree / "r.jsonl")), "src");
+    EXPECT_EQ(by["sub/a.pfs"]["status"], "failed");
+    EXPECT_EQ(by["sub/a.pfs"]["error"], 3);
+    EXPECT_EQ(by["b.pfs"]["status"], "ok");
+    EXPECT_EQ(ListTree(tree.dst())["b.pfs.vnk"], PfsTranslation(tree.sources().at("b.pfs")))
+        << "the link is replaced by the target, its destination left alone";
+}
+
+TEST(BatchConvert, NamesThatAreNotUtf8RoundTripThroughTheReportInHex) {
+    Tree tree;
+    const std::string latin1 = "caf\xe9.pfs", utf8 = "caf\xc3\xa9.pfs";
+    tree.Add(latin1, Document(2000, 1));
+    tree.Add(utf8, Document(2000, 2));
+    ASSERT_EQ(Batch(tree, {"--report", "r.jsonl", "src", "dst"}).code, 0);
+    auto lines = ReadReport(testfs::ReadFile(tree / "r.jsonl"));
+    auto by = BySource(lines, "src");
+    ASSERT_EQ(by.size(), 2u);
+    EXPECT_FALSE(by[latin1].contains("source"));
+    EXPECT_EQ(by[latin1]["target_hex"], "6473742f636166e92e7066732e766e6b"); // dst/caf\xe9.pfs.vnk
+    EXPECT_EQ(by[utf8]["source"], "src/" + utf8);
+    EXPECT_TRUE(testfs::Exists(tree / ("dst/" + latin1 + ".vnk")));
+}
+
+TEST(BatchConvert, AnUnusableTargetFolderIsReportedAndTheOthersGoOn) {
+    Tree tree;
+    tree.Add("blocked/a.pfs", Document(2000, 1));
+    tree.Add("good.pfs", Document(2000, 2));
+    fs::create_directories(tree.dst());
+    testfs::WriteFile(tree / "dst/blocked", std::string("a file where the folder goes"));
+    auto run = Batch(tree, {"--report", "-", "src", "dst"});
+    EXPECT_EQ(run.code, 1);
+    auto by = BySource(ReadReport(run.out), "src");
+    EXPECT_EQ(by["blocked/a.pfs"]["status"], "failed");
+    EXPECT_NE(by["blocked/a.pfs"]["message"].get<std::string>().find("target folder"),
+              std::string::npos);
+    EXPECT_EQ(by["good.pfs"]["status"], "ok");
+    EXPECT_NE(run.err.find("most common errors:"), std::string::npos) << run.err;
+
+    if (geteuid() == 0)
+        return; // permission bits do not stop root
+    fs::remove(tree / "dst/blocked");
+    fs::create_directory(tree / "dst/blocked");
+    fs::permissions(tree / "dst/blocked", fs::perms::owner_read | fs::perms::owner_exec);
+    run = Batch(tree, {"--report", "-", "src", "dst"});
+    fs::permissions(tree / "dst/blocked", fs::perms::owner_all);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(BySource(ReadReport(run.out), "src")["blocked/a.pfs"]["status"], "failed");
+}
+
+} // namespace
