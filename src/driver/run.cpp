@@ -11,11 +11,12 @@
 #include "common/error_codes.h"
 #include "common/error_file.h"
 #include "common/run_settings.h"
-#include "driver/startup.h"
 #include "io/input.h"
 #include "io/output.h"
 #include "pfs/read_input.h"
 #include "stream/prologue.h"
+
+const char* MvTrans = "\nTranslating from %s to %s.\n";
 
 // The result of the close is ErrType, which StartUp does not read: it
 // reports ErrType itself.
@@ -36,7 +37,6 @@ int32_t tmain() {
 }
 
 void ResetModule() {
-    ResetStartup();
     ResetRunSettings();
     ResetErrorCode();
     ResetErrorFile();

@@ -42,7 +42,6 @@ FILE* cmdLineFP = nullptr;
 char mvPath[1024];
 char MvTempDir[1024];
 const char* DebugEnv = "MVDEBUG";
-const char* MvTrans = "\nTranslating from %s to %s.\n";
 const char* MvVersion = "3.5.09.01.99";
 
 // Characters kept of a directory name in mvPath and MvTempDir.

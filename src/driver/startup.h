@@ -28,8 +28,6 @@ extern char mvPath[1024];
 extern char MvTempDir[1024];
 // Name of the environment variable for the display level, "MVDEBUG".
 extern const char* DebugEnv;
-// The line tmain prints before it starts: "\nTranslating from %s to %s.\n".
-extern const char* MvTrans;
 // The module's version, answered to "-v".
 extern const char* MvVersion;
 

@@ -24,7 +24,10 @@ uint8_t InBuf[InBufSize];
 int16_t IRead = 0;
 int16_t ILast = 0;
 int16_t ILimit = 0;
-int16_t IWrap = 256;
+// Keep-back of the window before the translator sets its own.
+constexpr int16_t DefaultKeep = 256;
+
+int16_t IWrap = DefaultKeep;
 int32_t IDone = 0;
 int32_t Done = 0;
 int16_t InPtrList[PtrSlots];
@@ -236,7 +239,7 @@ void ResetInput() {
     InFile = nullptr;
     memset(InBuf, 0, sizeof InBuf);
     IRead = ILast = ILimit = 0;
-    IWrap = 256;
+    IWrap = DefaultKeep;
     IDone = Done = 0;
     memset(InPtrList, 0, sizeof InPtrList);
 }

@@ -22,11 +22,12 @@ FILE* OutFile = nullptr;
 uint8_t OutBuf[OutBufSize];
 int16_t OWrite = 0;
 int16_t OLimit = 0;
-int16_t OWrap = 260;
-int16_t OutPtrList[PtrSlots];
-
-// Bytes a flush keeps when fewer than the keep-back but more than this are held.
+// Bytes a flush keeps when fewer than the keep-back but more than this are
+// held; also the keep-back before the translator sets its own.
 constexpr int MinKeep = 260;
+
+int16_t OWrap = MinKeep;
+int16_t OutPtrList[PtrSlots];
 
 // ------------------------------------------------------- opening and closing ---
 
@@ -175,6 +176,6 @@ void ResetOutput() {
     memset(OutBuf, 0, sizeof OutBuf);
     OWrite = 0;
     OLimit = 0;
-    OWrap = 260;
+    OWrap = MinKeep;
     memset(OutPtrList, 0, sizeof OutPtrList);
 }
