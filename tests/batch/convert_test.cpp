@@ -1,6 +1,7 @@
 // pfs2vnk-batch over trees of documents: what it writes, what it reports,
 // what it leaves alone.
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,6 +160,47 @@ TEST(BatchConvert, AnUnusableTargetFolderIsReportedAndTheOthersGoOn) {
     fs::permissions(tree / "dst/blocked", fs::perms::owner_all);
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(BySource(ReadReport(run.out), "src")["blocked/a.pfs"]["status"], "failed");
+}
+
+// A small file system mounted for one test, unmounted when the test ends.
+class SmallFileSystem {
+  public:
+    explicit SmallFileSystem(const std::string& at) : at_(at) {
+        fs::create_directories(at);
+        mounted_ = mount("tmpfs", at.c_str(), "tmpfs", 0, "size=256k") == 0;
+    }
+    ~SmallFileSystem() {
+        if (mounted_)
+            umount2(at_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+
+  private:
+    std::string at_;
+    bool mounted_ = false;
+};
+
+TEST(BatchConvert, AFullTargetFileSystemStopsTheBatchWithAMessage) {
+    Tree tree;
+    for (int i = 0; i < 40; ++i)
+        tree.Add("d" + std::to_string(100 + i) + ".pfs", Document(20000, i));
+    SmallFileSystem small(tree.dst());
+    if (!small.mounted())
+        GTEST_SKIP() << "no file system can be mounted here";
+    auto run = Batch(tree, {"-j", "2", "--report", "r.jsonl", "src", "dst"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("the target file system is full (dst); stopped"), std::string::npos)
+        << run.err;
+    auto lines = ReadReport(testfs::ReadFile(tree / "r.jsonl"));
+    EXPECT_LT(lines.size(), 40u) << "the batch stops instead of failing every document";
+    size_t full = 0;
+    for (const auto& j : lines)
+        if (j["status"] == "failed") {
+            ++full;
+            EXPECT_NE(j["message"].get<std::string>().find("No space left"), std::string::npos);
+        }
+    EXPECT_GE(full, 1u);
+    EXPECT_FALSE(testfs::Exists(tree / "dst/.pfs2vnk-batch-work"));
 }
 
 } // namespace

@@ -140,10 +140,13 @@ void Translate(const WorkerSetup& setup, int slotFd, int srcFd, const WorkItem& 
         r.status = Status::NotPfs;
     } else if (t.error != 0) {
         r.status = Status::Failed;
-        r.noSpace = t.error == ErrWrite && (NoSpaceErrno(t.writeErrno) || FileSystemFull(slotFd));
+        r.noSpace = (t.error == ErrWrite || t.error == ErrDetailed) && (NoSpaceErrno(t.writeErrno) || FileSystemFull(slotFd));
     }
     std::string target = setup.targetDir + "/" + TargetName(item.rel);
-    SetMessage(r, NameTarget(t.message, work, target).c_str());
+    std::string text = NameTarget(t.message, work, target);
+    if (r.noSpace)
+        text += std::string(": ") + std::strerror(ENOSPC);
+    SetMessage(r, text.c_str());
 }
 
 } // namespace
