@@ -14,11 +14,21 @@ namespace {
 using namespace batchtest;
 namespace fs = std::filesystem;
 
-// Small documents around one large one that takes a worker a while.
+// Small documents before and after one large one that takes a worker a
+// while (those after it are queued to the worker behind it).
 void AddAroundLarge(Tree& tree, int small) {
     for (int i = 0; i < small; ++i)
-        tree.Add("d" + std::to_string(i) + ".pfs", Document(3000, 10 + i));
+        tree.Add((i % 2 == 0 ? "d" : "z") + std::to_string(i) + ".pfs", Document(3000, 10 + i));
     tree.Add("m_large.pfs", Document(8 << 20, 1));
+}
+
+// Every document but the large one was converted.
+void ExpectOthersOk(const Tree& tree, std::map<std::string, Json>& by) {
+    for (const auto& [rel, bytes] : tree.sources()) {
+        if (rel != "m_large.pfs") {
+            EXPECT_EQ(by[rel]["status"], "ok") << rel;
+        }
+    }
 }
 
 void ExpectNoWorkingFolders(const Tree& tree) {
@@ -39,15 +49,14 @@ TEST(BatchWorkers, AWorkerKilledMidDocumentIsReportedAsCrashedAndTheBatchFinishe
     ASSERT_EQ(by.size(), 5u);
     EXPECT_EQ(by["m_large.pfs"]["status"], "crashed");
     EXPECT_EQ(by["m_large.pfs"]["signal"], SIGKILL);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(by["d" + std::to_string(i) + ".pfs"]["status"], "ok");
+    ExpectOthersOk(tree, by);
     EXPECT_FALSE(testfs::Exists(tree / "dst/m_large.pfs.vnk"));
     ExpectNoWorkingFolders(tree);
 }
 
 TEST(BatchWorkers, AWorkerThatHangsIsStoppedAtTheTimeLimit) {
     Tree tree;
-    AddAroundLarge(tree, 2);
+    AddAroundLarge(tree, 4);
     testprog::Program batch(
         tree / "", {"-j", "1", "-q", "--timeout", "1", "--report", "r.jsonl", "src", "dst"}, {},
         PFS2VNK_BATCH_EXE);
@@ -60,8 +69,7 @@ TEST(BatchWorkers, AWorkerThatHangsIsStoppedAtTheTimeLimit) {
     EXPECT_EQ(by["m_large.pfs"]["status"], "timeout");
     EXPECT_EQ(by["m_large.pfs"]["message"], "no result within 1 s");
     EXPECT_GE(by["m_large.pfs"]["ms"].get<double>(), 1000);
-    EXPECT_EQ(by["d0.pfs"]["status"], "ok");
-    EXPECT_EQ(by["d1.pfs"]["status"], "ok");
+    ExpectOthersOk(tree, by);
     ExpectNoWorkingFolders(tree);
 }
 

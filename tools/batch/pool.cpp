@@ -1,10 +1,18 @@
-// The pool's loop: hand a job to each idle worker, wait on the result pipes
-// (and the stop pipe) with a deadline, take results, replace dead workers.
+// The pool's loop: keep each worker a few jobs ahead, wait on the result
+// pipes (and the stop pipe) with a deadline, take results, replace dead
+// workers.
 //
-// A worker that ends while it holds a job took that document down with it:
-// the document is reported as crashed with the signal (or exit status) and
-// not retried.  A worker past the time limit is killed (SIGKILL) and its
-// document reported as timeout.  Either way a fresh worker takes the slot.
+// A worker converts its jobs in the order it was sent them, so the oldest
+// job a worker holds is the one it is on.  Up to Ahead jobs are queued per
+// worker, so that it goes on to the next document at once instead of
+// waiting for the batch to be scheduled, read its result and send another.
+// A worker that ends while it holds jobs took the oldest down with it: that
+// document is reported as crashed with the signal (or exit status) and not
+// retried; the others go back to the front of the work.  A worker past the
+// time limit on its oldest job is killed (SIGKILL) and that document
+// reported as timeout.  Either way a fresh worker takes the slot.  The
+// clock of a job starts when the worker is known to be on it: when it was
+// sent to an idle worker, or when the result before it came in.
 
 #include "pool.h"
 
@@ -17,6 +25,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string>
 
 #include "common/error_codes.h"
@@ -26,17 +35,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Jobs queued per worker.
+constexpr size_t Ahead = 4;
+
 struct Slot {
     pid_t pid = -1;
-    int jobFd = -1;    // the batch writes job indexes here
-    int resultFd = -1; // and reads results here
-    int64_t job = -1;  // the index being converted, -1 when idle
-    Clock::time_point started;
+    int jobFd = -1;            // the batch writes job indexes here
+    int resultFd = -1;         // and reads results here
+    std::deque<uint32_t> jobs; // sent and not yet answered, oldest first
+    Clock::time_point started; // when the oldest job was started
 };
 
 struct Pool {
     const PoolSetup& setup;
+    const std::function<void(Result&)>& sink;
     std::vector<Slot> slots;
+    std::deque<uint32_t> work; // not yet sent
+    PoolEnd end = PoolEnd::Finished;
 };
 
 void CloseFd(int& fd) {
@@ -83,7 +98,6 @@ bool Spawn(Pool& pool, size_t i) {
     s.pid = pid;
     s.jobFd = job[1];
     s.resultFd = res[0];
-    s.job = -1;
     return true;
 }
 
@@ -105,17 +119,21 @@ double MsSince(Clock::time_point t) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
 }
 
-Result Lost(const Slot& s, Status status) {
+// The slot's oldest job, lost with its worker; the others go back to the work.
+Result Lost(Pool& pool, Slot& s, Status status) {
     Result r;
-    r.index = static_cast<uint32_t>(s.job);
+    r.index = s.jobs.front();
     r.status = status;
     r.ms = MsSince(s.started);
     r.done = true;
+    s.jobs.pop_front();
+    pool.work.insert(pool.work.begin(), s.jobs.begin(), s.jobs.end());
+    s.jobs.clear();
     return r;
 }
 
-void ReportCrash(Slot& s, int status, const std::function<void(Result&)>& sink) {
-    Result r = Lost(s, Status::Crashed);
+void ReportCrash(Pool& pool, Slot& s, int status) {
+    Result r = Lost(pool, s, Status::Crashed);
     r.error = ErrInternal;
     std::string text;
     if (WIFSIGNALED(status)) {
@@ -125,23 +143,61 @@ void ReportCrash(Slot& s, int status, const std::function<void(Result&)>& sink) 
         text = "the worker ended with exit status " + std::to_string(WEXITSTATUS(status));
     }
     SetMessage(r, text.c_str());
-    s.job = -1;
-    sink(r);
+    pool.sink(r);
 }
 
-void ReportTimeout(Slot& s, double limit, const std::function<void(Result&)>& sink) {
-    Result r = Lost(s, Status::Timeout);
+void ReportTimeout(Pool& pool, Slot& s) {
+    Result r = Lost(pool, s, Status::Timeout);
     char text[80];
-    std::snprintf(text, sizeof text, "no result within %g s", limit);
+    std::snprintf(text, sizeof text, "no result within %g s", pool.setup.timeout);
     SetMessage(r, text);
-    s.job = -1;
-    sink(r);
+    pool.sink(r);
 }
 
-bool SendJob(Slot& s, uint32_t index) {
-    s.job = index;
-    s.started = Clock::now();
-    return write(s.jobFd, &index, sizeof index) == static_cast<ssize_t>(sizeof index);
+// Sends jobs to the slot's worker (started when needed) until it holds Ahead.
+void Feed(Pool& pool, size_t i) {
+    Slot& s = pool.slots[i];
+    if (s.pid < 0 && !Spawn(pool, i))
+        return;
+    while (s.jobs.size() < Ahead && !pool.work.empty()) {
+        uint32_t index = pool.work.front();
+        if (write(s.jobFd, &index, sizeof index) != static_cast<ssize_t>(sizeof index)) {
+            int status = Reap(s, SIGKILL);
+            if (!s.jobs.empty())
+                ReportCrash(pool, s, status);
+            return;
+        }
+        pool.work.pop_front();
+        if (s.jobs.empty())
+            s.started = Clock::now();
+        s.jobs.push_back(index);
+    }
+}
+
+void TakeResult(Pool& pool, Slot& s) {
+    Result r;
+    if (read(s.resultFd, &r, sizeof r) == static_cast<ssize_t>(sizeof r) && !s.jobs.empty() &&
+        r.index == s.jobs.front()) {
+        s.jobs.pop_front();
+        s.started = Clock::now();
+        if (r.noSpace)
+            pool.end = PoolEnd::NoSpace;
+        pool.sink(r);
+        return;
+    }
+    int status = Reap(s, SIGKILL);
+    if (!s.jobs.empty())
+        ReportCrash(pool, s, status);
+}
+
+void CheckTimes(Pool& pool) {
+    if (pool.setup.timeout <= 0)
+        return;
+    for (Slot& s : pool.slots)
+        if (!s.jobs.empty() && MsSince(s.started) > pool.setup.timeout * 1000) {
+            Reap(s, SIGKILL);
+            ReportTimeout(pool, s);
+        }
 }
 
 // Milliseconds until the first deadline, at most 100.
@@ -149,9 +205,21 @@ int PollTimeout(const Pool& pool) {
     double wait = 100;
     if (pool.setup.timeout > 0)
         for (const Slot& s : pool.slots)
-            if (s.job >= 0)
+            if (!s.jobs.empty())
                 wait = std::min(wait, pool.setup.timeout * 1000 - MsSince(s.started) + 1);
     return wait < 0 ? 0 : static_cast<int>(wait);
+}
+
+// Every document not yet done fails when not one worker could be started.
+void NoWorkers(Pool& pool) {
+    for (uint32_t index : pool.work) {
+        Result r;
+        r.index = index;
+        r.done = true;
+        SetMessage(r, "no worker process could be started");
+        pool.sink(r);
+    }
+    pool.work.clear();
 }
 
 void StopAll(Pool& pool) {
@@ -166,64 +234,35 @@ void StopAll(Pool& pool) {
 
 PoolEnd RunPool(const PoolSetup& setup, const std::vector<uint32_t>& queue,
                 const std::function<void(Result&)>& sink, const std::function<void()>& tick) {
-    Pool pool{setup, std::vector<Slot>(static_cast<size_t>(setup.jobs))};
-    size_t next = 0;
-    PoolEnd end = PoolEnd::Finished;
-    auto takeResult = [&](Slot& s) {
-        Result r;
-        if (read(s.resultFd, &r, sizeof r) == static_cast<ssize_t>(sizeof r) && s.job >= 0) {
-            s.job = -1;
-            if (r.noSpace)
-                end = PoolEnd::NoSpace;
-            sink(r);
-            return;
-        }
-        int status = Reap(s, SIGKILL);
-        if (s.job >= 0)
-            ReportCrash(s, status, sink);
-    };
-    while (end == PoolEnd::Finished) {
-        for (size_t i = 0; i < pool.slots.size() && next < queue.size(); ++i) {
-            Slot& s = pool.slots[i];
-            if (s.pid < 0 && !Spawn(pool, i))
-                continue;
-            if (s.job < 0 && !SendJob(s, queue[next++]))
-                --next, Reap(s, SIGKILL);
-        }
-        std::vector<pollfd> fds{{StopFd(), POLLIN, 0}};
-        std::vector<Slot*> polled;
+    Pool pool{setup, sink, std::vector<Slot>(static_cast<size_t>(setup.jobs)),
+              std::deque<uint32_t>(queue.begin(), queue.end())};
+    std::vector<pollfd> fds;
+    std::vector<Slot*> polled;
+    while (pool.end == PoolEnd::Finished) {
+        for (size_t i = 0; i < pool.slots.size(); ++i)
+            Feed(pool, i);
+        fds.assign(1, {StopFd(), POLLIN, 0});
+        polled.clear();
         for (Slot& s : pool.slots)
-            if (s.pid > 0 && s.job >= 0) {
+            if (!s.jobs.empty()) {
                 fds.push_back({s.resultFd, POLLIN, 0});
                 polled.push_back(&s);
             }
-        if (polled.empty() && next >= queue.size())
-            break;
-        if (polled.empty()) { // not one worker could be started
-            for (; next < queue.size(); ++next) {
-                Result r;
-                r.index = queue[next];
-                r.done = true;
-                SetMessage(r, "no worker process could be started");
-                sink(r);
-            }
+        if (polled.empty()) {
+            NoWorkers(pool);
             break;
         }
         poll(fds.data(), fds.size(), PollTimeout(pool));
         if (StopSignal() != 0) {
-            end = PoolEnd::Interrupted;
+            pool.end = PoolEnd::Interrupted;
             break;
         }
         for (size_t i = 0; i < polled.size(); ++i)
             if (fds[i + 1].revents != 0)
-                takeResult(*polled[i]);
-        for (Slot& s : pool.slots)
-            if (s.job >= 0 && setup.timeout > 0 && MsSince(s.started) > setup.timeout * 1000) {
-                Reap(s, SIGKILL);
-                ReportTimeout(s, setup.timeout, sink);
-            }
+                TakeResult(pool, *polled[i]);
+        CheckTimes(pool);
         tick();
     }
     StopAll(pool);
-    return end;
+    return pool.end;
 }
