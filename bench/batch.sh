@@ -96,6 +96,7 @@ time_one() {
 
 median() { tr ' ' '\n' | sed '/^$/d' | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
+LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "== timing, $RUNS runs each" >&2
 for r in $(seq 1 "$RUNS"); do
     for p in "${PROGRAMS[@]}"; do
@@ -123,7 +124,8 @@ mbs() { awk -v b="$BYTES" -v ms="$1" 'BEGIN { printf "%.1f", b / 1e6 / (ms / 100
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 echo
-echo "$DOCS documents, $BYTES bytes; medians of $RUNS runs"
+echo "$DOCS documents, $BYTES bytes, on $(df --output=fstype "$WORK" | tail -n 1) ($WORK); medians of $RUNS runs;" \
+    "load average before: $LOAD_BEFORE, after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "| Command | Time | Documents/s | MB/s | Against the loop | Against cp -r |"
 echo "|---|--:|--:|--:|--:|--:|"

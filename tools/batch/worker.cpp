@@ -138,9 +138,11 @@ void Translate(const WorkerSetup& setup, int slotFd, int srcFd, const WorkItem& 
     r.complete = t.complete ? 1 : 0;
     if (t.error == ErrNotPfs) {
         r.status = Status::NotPfs;
+        r.complete = -1; // no document, so no question of a cut one
     } else if (t.error != 0) {
         r.status = Status::Failed;
-        r.noSpace = (t.error == ErrWrite || t.error == ErrDetailed) && (NoSpaceErrno(t.writeErrno) || FileSystemFull(slotFd));
+        r.noSpace = (t.error == ErrWrite || t.error == ErrDetailed) &&
+                    (NoSpaceErrno(t.writeErrno) || FileSystemFull(slotFd));
     }
     std::string target = setup.targetDir + "/" + TargetName(item.rel);
     std::string text = NameTarget(t.message, work, target);
