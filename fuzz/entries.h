@@ -15,12 +15,14 @@
 //   CheckResponse    the bytes as a response file ("@name"), then the
 //                    positional arguments taken from its lines.
 //   CheckErrMsg      the bytes as the error message file, read back.
-//   CheckVnkDump     the bytes as an intermediate stream, listed and counted.
+//   CheckVnkDump     the bytes as an intermediate stream, listed and counted,
+//                    and rendered as text and as an HTML page.
 #pragma once
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,10 +33,11 @@
 #include "driver/errors.h"
 #include "driver/response_file.h"
 #include "driver/startup.h"
-#include "dump.h"
 #include "io/input.h"
 #include "io/output.h"
+#include "listing.h"
 #include "pfs/body.h"
+#include "render.h"
 
 namespace fuzzentry {
 
@@ -392,8 +395,110 @@ inline const char* CheckErrMsg(const uint8_t* data, size_t size) {
 
 // ----------------------------------------------------------------- vnkdump ---
 
-// The bytes as an intermediate stream, listed and summarised: each ends with
-// 0, or 1 after reporting a record cut off by the end, and both agree.
+// True when text is valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
+inline bool ValidUtf8(const std::string& text) {
+    const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        const uint8_t b = *p++;
+        int more = b < 0x80             ? 0
+                   : (b & 0xE0) == 0xC0 ? 1
+                   : (b & 0xF0) == 0xE0 ? 2
+                   : (b & 0xF8) == 0xF0 ? 3
+                                        : -1;
+        if (more < 0 || end - p < more)
+            return false;
+        uint32_t cp = more == 0 ? b : b & (0x3F >> more);
+        for (int i = 0; i < more; ++i, ++p) {
+            if ((*p & 0xC0) != 0x80)
+                return false;
+            cp = cp << 6 | (*p & 0x3F);
+        }
+        static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < least[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+    }
+    return true;
+}
+
+// Null when page is an HTML page as the renderer writes one: it opens with
+// the doctype, every element is closed in order (void elements aside), a
+// '<' in text only starts a tag, every '&' starts one of the entities
+// written, attribute values are quoted, and it ends with </html>.
+inline const char* CheckPage(const std::string& page) {
+    static const char Doctype[] = "<!DOCTYPE html>\n";
+    if (page.compare(0, sizeof Doctype - 1, Doctype) != 0)
+        return "the page must open with the doctype";
+    std::vector<std::string> open;
+    size_t at = sizeof Doctype - 1;
+    bool inStyle = false;
+    while (at < page.size()) {
+        const size_t lt = page.find('<', at);
+        const std::string text =
+            page.substr(at, lt == std::string::npos ? std::string::npos : lt - at);
+        if (!inStyle) {
+            for (size_t amp = text.find('&'); amp != std::string::npos;
+                 amp = text.find('&', amp + 1)) {
+                bool known = false;
+                for (const char* e : {"&amp;", "&lt;", "&gt;", "&quot;"})
+                    known = known || text.compare(amp, strlen(e), e) == 0;
+                if (!known)
+                    return "a bare '&' in the text";
+            }
+            if (text.find('>') != std::string::npos)
+                return "a bare '>' in the text";
+        }
+        if (lt == std::string::npos)
+            break;
+        const size_t gt = page.find('>', lt);
+        if (gt == std::string::npos)
+            return "a tag is not closed";
+        const std::string tag = page.substr(lt + 1, gt - lt - 1);
+        at = gt + 1;
+        if (std::count(tag.begin(), tag.end(), '"') % 2 != 0 || tag.find('<') != std::string::npos)
+            return "a tag with a broken attribute";
+        const bool closing = !tag.empty() && tag[0] == '/';
+        const std::string name = tag.substr(closing, tag.find_first_of(" >", closing) - closing);
+        if (name.empty())
+            return "a tag without a name";
+        if (name == "br" || name == "wbr" || name == "meta")
+            continue;
+        if (!closing) {
+            open.push_back(name);
+            inStyle = name == "style";
+            continue;
+        }
+        if (open.empty() || open.back() != name)
+            return "an element is closed out of order";
+        open.pop_back();
+        inStyle = false;
+    }
+    if (!open.empty())
+        return "an element is left open";
+    if (page.size() < 8 || page.compare(page.size() - 8, 8, "</html>\n") != 0)
+        return "the page must end with </html>";
+    return nullptr;
+}
+
+// Runs one renderer into memory; returns its exit status.
+inline int RenderInto(bool html, const uint8_t* data, size_t size, std::string& out) {
+    char* buf = nullptr;
+    size_t len = 0;
+    FILE* mem = open_memstream(&buf, &len);
+    static FILE* sink = fopen("/dev/null", "w");
+    if (mem == nullptr || sink == nullptr)
+        abort();
+    const int status = html ? vnkdump::RenderHtml(data, size, mem, sink, "CP437", "fuzz")
+                            : vnkdump::RenderText(data, size, mem, sink, "CP437");
+    fclose(mem);
+    out.assign(buf, len);
+    free(buf);
+    return status;
+}
+
+// The bytes as an intermediate stream, listed, summarised and rendered: each
+// ends with 0, or 1 after reporting a record cut off by the end, and all
+// agree; the text is valid UTF-8 and the page is valid UTF-8 and well formed.
 inline const char* CheckVnkDump(const uint8_t* data, size_t size) {
     static FILE* sink = fopen("/dev/null", "w");
     if (sink == nullptr)
@@ -407,7 +512,16 @@ inline const char* CheckVnkDump(const uint8_t* data, size_t size) {
         return "the listing must end with 0 or 1";
     if (listed != counted)
         return "the listing and the summary must agree about truncation";
-    return nullptr;
+    std::string text, page;
+    if (RenderInto(false, p, size, text) != listed)
+        return "the text must end as the listing does";
+    if (!ValidUtf8(text))
+        return "the text must be valid UTF-8";
+    if (RenderInto(true, p, size, page) != listed)
+        return "the page must end as the listing does";
+    if (!ValidUtf8(page))
+        return "the page must be valid UTF-8";
+    return CheckPage(page);
 }
 
 } // namespace fuzzentry
