@@ -32,14 +32,19 @@
 #include <string>
 #include <vector>
 
-#include "driver/errors.h"
+#include "common/error_codes.h"
+#include "common/error_file.h"
+#include "driver/report.h"
+#include "driver/run.h"
 #include "generate.h"
 #include "io/input.h"
 #include "io/output.h"
-#include "pfs/body.h"
 #include "pfs/format.h"
 #include "pfs/indents.h"
+#include "pfs/layout.h"
 #include "pfs/line_ends.h"
+#include "pfs/paragraph.h"
+#include "pfs/read_input.h"
 #include "pfs/setup.h"
 #include "pfs_writer.h"
 
@@ -69,7 +74,8 @@ class Source {
   public:
     explicit Source(const Bytes& doc) : size_(doc.size()) {
         f_ = tmpfile();
-        if (f_ == nullptr || fwrite(doc.data(), 1, doc.size(), f_) != doc.size() || fflush(f_) != 0) {
+        if (f_ == nullptr || fwrite(doc.data(), 1, doc.size(), f_) != doc.size() ||
+            fflush(f_) != 0) {
             perror("tmpfile");
             exit(1);
         }
@@ -93,7 +99,7 @@ class Source {
 
 // A fresh translator reading src and writing to /dev/null.
 void Open(Source& src) {
-    ResetTranslator();
+    ResetModule();
     InFile = src.Rewound();
     OutFile = DevNull();
 }
@@ -102,16 +108,17 @@ void Open(Source& src) {
 // BodyStep would, so the body's first byte is next.
 bool OpenBody(Source& src) {
     Open(src);
-    if (InitPfsp() == 0) return false;
+    if (InitPfsp() == 0)
+        return false;
     FigureIndents();
     InitPara();
     return ErrType == 0;
 }
 
-const char* const Words[] = {"the",      "survey",   "of",      "land",     "boundary",
-                             "northern", "meadow",   "was",     "measured", "in",
-                             "spring",   "with",     "a",       "new",      "instrument",
-                             "records",  "every",    "reading", "to",       "within"};
+const char* const Words[] = {"the",      "survey", "of",      "land",     "boundary",
+                             "northern", "meadow", "was",     "measured", "in",
+                             "spring",   "with",   "a",       "new",      "instrument",
+                             "records",  "every",  "reading", "to",       "within"};
 constexpr size_t WordCount = sizeof Words / sizeof Words[0];
 
 // Lines of words of at most width columns, count lines in all.
@@ -123,8 +130,10 @@ std::vector<std::string> ProseLines(size_t count, size_t width) {
         for (;;) {
             const std::string word = Words[w % WordCount];
             size_t need = line.empty() ? word.size() : line.size() + 1 + word.size();
-            if (need > width && !line.empty()) break;
-            if (!line.empty()) line += ' ';
+            if (need > width && !line.empty())
+                break;
+            if (!line.empty())
+                line += ' ';
             line += word;
             ++w;
         }
@@ -173,13 +182,27 @@ Bytes EnhancedDocument(size_t bodyBytes, int mode) {
 Bytes ShortLinesDocument(int mode) {
     PfsWriter w;
     w.beginParagraph(1).text("Short lines").endLine();
-    if (mode == 2) w.doubleSpaced(true);
+    if (mode == 2)
+        w.doubleSpaced(true);
     while (w.offset() < InBufData + 1024) {
         switch (mode) {
-        case 0: w.beginParagraph(64); for (int i = 0; i < 64; ++i) w.text("ab").endLine(); break;
-        case 1: w.beginParagraph(1).text("ab").endLine(); break;
-        case 2: w.beginParagraph(8); for (int i = 0; i < 8; ++i) w.text("ab").endLine(); break;
-        case 3: w.beginParagraph(1).text("ab").endLine(); w.emptyLine(); break;
+        case 0:
+            w.beginParagraph(64);
+            for (int i = 0; i < 64; ++i)
+                w.text("ab").endLine();
+            break;
+        case 1:
+            w.beginParagraph(1).text("ab").endLine();
+            break;
+        case 2:
+            w.beginParagraph(8);
+            for (int i = 0; i < 8; ++i)
+                w.text("ab").endLine();
+            break;
+        case 3:
+            w.beginParagraph(1).text("ab").endLine();
+            w.emptyLine();
+            break;
         }
     }
     w.endOfText();
@@ -190,7 +213,8 @@ Bytes ShortLinesDocument(int mode) {
 
 void BM_GetIn(benchmark::State& state) {
     Bytes data((size_t)state.range(0));
-    for (size_t i = 0; i < data.size(); ++i) data[i] = (uint8_t)(' ' + i % 90);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = (uint8_t)(' ' + i % 90);
     Source src(data);
     unsigned sum = 0;
     for (auto _ : state) {
@@ -199,7 +223,8 @@ void BM_GetIn(benchmark::State& state) {
         InitInBuf(PfsInKeep);
         IRead = 0;
         state.ResumeTiming();
-        while (Done == 0) sum += (unsigned)GetIn();
+        while (Done == 0)
+            sum += (unsigned)GetIn();
         benchmark::DoNotOptimize(sum);
     }
     state.SetBytesProcessed((int64_t)state.iterations() * state.range(0));
@@ -211,18 +236,24 @@ BENCHMARK(BM_GetIn)->Arg(1 << 20);
 // n bytes through Put (PutOut, or WriteNormalChar with its column count).
 template <void (*Put)(uint8_t)> void PutBytes(benchmark::State& state) {
     const int64_t n = state.range(0);
-    ResetTranslator();
+    ResetModule();
     OutFile = DevNull();
     InitOutBuf(PfsOutKeep);
     for (auto _ : state) {
-        for (int64_t i = 0; i < n; ++i) Put((uint8_t)(' ' + (i & 63)));
+        for (int64_t i = 0; i < n; ++i)
+            Put((uint8_t)(' ' + (i & 63)));
         benchmark::ClobberMemory();
     }
-    if (ErrType != 0) state.SkipWithError("write failed");
+    if (ErrType != 0)
+        state.SkipWithError("write failed");
     state.SetBytesProcessed((int64_t)state.iterations() * n);
 }
-void BM_PutOut(benchmark::State& state) { PutBytes<PutOut>(state); }
-void BM_WriteNormalChar(benchmark::State& state) { PutBytes<WriteNormalChar>(state); }
+void BM_PutOut(benchmark::State& state) {
+    PutBytes<PutOut>(state);
+}
+void BM_WriteNormalChar(benchmark::State& state) {
+    PutBytes<WriteNormalChar>(state);
+}
 BENCHMARK(BM_PutOut)->Arg(1 << 20);
 BENCHMARK(BM_WriteNormalChar)->Arg(1 << 20);
 
@@ -262,10 +293,10 @@ void BM_ProcessEnhanced(benchmark::State& state) {
         state.ResumeTiming();
         // One call: the run ends at the end-of-text byte, which is the last
         // byte of the file, so the read there ends the input (Done).
-        if (ok) ProcessEnhanced();
+        if (ok)
+            ProcessEnhanced();
         state.PauseTiming();
-        if (!ok || ErrType != 0 || Done == 0)
-        {
+        if (!ok || ErrType != 0 || Done == 0) {
             state.SkipWithError("the run did not reach the end of text");
             break;
         }
@@ -292,12 +323,14 @@ void BM_ProcessCR(benchmark::State& state) {
     }
     std::vector<int16_t> ends;
     for (int p = pfs::BodyStart + 1; p < ILimit - 64; ++p)
-        if (InBuf[p] <= pfs::LineEnd3 && InBuf[p - 1] >= 'A') ends.push_back((int16_t)(p + 1));
+        if (InBuf[p] <= pfs::LineEnd3 && InBuf[p - 1] >= 'A')
+            ends.push_back((int16_t)(p + 1));
     for (auto _ : state) {
         for (int16_t r : ends) {
             IRead = r;
             ProcessCR();
-            if (CrFlag) InitPara();
+            if (CrFlag)
+                InitPara();
         }
         if (ErrType != 0 || Done != 0) {
             state.SkipWithError("ProcessCR left the window");

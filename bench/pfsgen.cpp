@@ -15,7 +15,8 @@ static bool ParseSize(const char* text, size_t* out) {
     char* end = nullptr;
     errno = 0;
     unsigned long long v = strtoull(text, &end, 10);
-    if (errno != 0 || end == text) return false;
+    if (errno != 0 || end == text)
+        return false;
     if (*end == 'k' || *end == 'K') {
         v *= 1024ull;
         ++end;
@@ -23,7 +24,8 @@ static bool ParseSize(const char* text, size_t* out) {
         v *= 1024ull * 1024ull;
         ++end;
     }
-    if (*end != '\0' || v == 0) return false;
+    if (*end != '\0' || v == 0)
+        return false;
     *out = (size_t)v;
     return true;
 }
@@ -35,7 +37,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     uint32_t seed = 1;
-    if (argc == 4) seed = (uint32_t)strtoul(argv[3], nullptr, 10);
+    if (argc == 4)
+        seed = (uint32_t)strtoul(argv[3], nullptr, 10);
 
     std::vector<uint8_t> doc = GenerateDocument(size, seed);
 

@@ -30,13 +30,19 @@
 #include <string>
 #include <vector>
 
-#include "driver/errors.h"
+#include "common/error_codes.h"
+#include "common/error_file.h"
+#include "common/paths.h"
+#include "common/run_settings.h"
+#include "driver/report.h"
 #include "driver/response_file.h"
+#include "driver/run.h"
 #include "driver/startup.h"
 #include "io/input.h"
 #include "io/output.h"
 #include "listing.h"
-#include "pfs/body.h"
+#include "pfs/paragraph.h"
+#include "pfs/read_input.h"
 #include "render.h"
 
 namespace fuzzentry {
@@ -112,7 +118,7 @@ struct Translation {
 // target a stream into memory; neither has a name, so nothing on disk is
 // touched.
 inline Translation Translate(const uint8_t* data, size_t size) {
-    ResetTranslator();
+    ResetModule();
     InFileName = "";
     OutFileName = "";
 
@@ -248,7 +254,9 @@ inline const char* CheckResponse(const uint8_t* data, size_t size) {
     const std::vector<std::string> expected = ExpectedArgs(data, size);
 
     ResetStartup();
-    ResetErrors();
+    ResetRunSettings();
+    ResetErrorCode();
+    ResetErrorFile();
     static char prog[] = "pfs2vnk";
     std::string at = "@" + path;
     std::vector<char> atArg(at.begin(), at.end());
@@ -373,7 +381,8 @@ inline const char* CheckErrMsg(const uint8_t* data, size_t size) {
     WriteWhole(file, data, size);
     const ErrMsgData expected = ExpectedErrMsg(data, size);
 
-    ResetErrors();
+    ResetErrorCode();
+    ResetErrorFile();
     char* out = static_cast<char*>(malloc(ErrTextMax + 1));
     const std::string failed = dir + "/target.vnk";
     const int32_t code = GetErrMsgFileData(out, failed.c_str());
@@ -389,7 +398,8 @@ inline const char* CheckErrMsg(const uint8_t* data, size_t size) {
         verdict = "the error message file must be deleted once read";
     free(out);
     unlink(file.c_str());
-    ResetErrors();
+    ResetErrorCode();
+    ResetErrorFile();
     return verdict;
 }
 

@@ -19,9 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/error_codes.h"
 #include "driver/startup.h"
-
-constexpr int ArgVSize = 20;
 
 // True while cmdLineFP is open (between fopen and fclose of the response file).
 static bool cmdLineOpen = false;
@@ -43,7 +42,7 @@ static int32_t StoreLine(char* line, int len) {
     line[len] = '\0';
     char* copy = CopyText(line);
     if (copy == nullptr)
-        return 22;
+        return ErrMemory;
     ArgV[ArgPos++] = copy;
     return 0;
 }
@@ -58,7 +57,7 @@ int32_t ReadArgLines(FILE* fp) {
                 continue;
         } else if (c == '\n' || c == '\r') {
             if (StoreLine(line, len) != 0)
-                return 22;
+                return ErrMemory;
             len = 0;
             continue;
         }
@@ -66,14 +65,14 @@ int32_t ReadArgLines(FILE* fp) {
             line[len++] = (char)c; // past that, the line's rest is dropped
     }
     if (len > 0 && ArgPos >= 0 && ArgPos < ArgVSize && StoreLine(line, len) != 0)
-        return 22;
+        return ErrMemory;
     return 0;
 }
 
 int32_t TakeResponseFile(const char* progName, const char* fileName) {
     ArgV[0] = CopyText(progName != nullptr ? progName : "");
     if (ArgV[0] == nullptr)
-        exit(22);
+        exit(ErrMemory);
     cmdLineFP = fopen(fileName, "r");
     if (cmdLineFP == nullptr) {
         // No arguments can be had: the run is refused with error 1, and the
@@ -81,13 +80,13 @@ int32_t TakeResponseFile(const char* progName, const char* fileName) {
         free(ArgV[0]);
         ArgV[0] = const_cast<char*>(progName);
         ArgC = 1;
-        return 1;
+        return ErrArguments;
     }
     cmdLineOpen = true;
     ArgPos = 1;
     if (ReadArgLines(cmdLineFP) != 0) {
         CleanCmdLine();
-        exit(22);
+        exit(ErrMemory);
     }
     ArgC = ArgPos;
     ArgPos = 0;
@@ -96,8 +95,6 @@ int32_t TakeResponseFile(const char* progName, const char* fileName) {
     return 0;
 }
 
-// Frees the heap copies (entry 0 up to the first null one), closes the
-// response file if it is still open and clears the marker.
 void CleanCmdLine() {
     if (cmdLineFP == nullptr)
         return;

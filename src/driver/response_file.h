@@ -19,3 +19,7 @@ int32_t ReadArgLines(FILE* fp);
 // the file cannot be opened (ArgV then holds just the program name, ArgC 1).
 // Ends the process with status 22 when memory runs out.
 int32_t TakeResponseFile(const char* progName, const char* fileName);
+
+// Frees the heap copies in ArgV (entries from 0 up to the first null one) and
+// closes the response file if it is still open.
+void CleanCmdLine();

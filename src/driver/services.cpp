@@ -19,32 +19,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/errors.h"
+#include "common/error_codes.h"
+#include "common/run_settings.h"
 #include "driver/startup.h"
 
 // Prefix of every temporary file name.
 static const char* TempPrefix = "mvtmp";
-
-void GetDirPart(char* out, size_t outSize, const char* path, size_t maxChars) {
-    if (outSize == 0)
-        return;
-    out[0] = '\0';
-    if (path == nullptr)
-        return;
-    size_t len = strnlen(path, maxChars);
-    if (len > outSize - 1)
-        len = outSize - 1;
-    size_t cut = 0;
-    for (size_t i = 0; i < len; ++i)
-        if (path[i] == '/')
-            cut = i + 1;
-    if (cut == 0)
-        for (size_t i = 0; i < len; ++i)
-            if (path[i] == ':')
-                cut = i + 1;
-    memcpy(out, path, cut);
-    out[cut] = '\0';
-}
 
 // True when dir names a directory in which files can be created.
 static bool UsableDir(const char* dir) {
@@ -65,7 +45,6 @@ static int MakeTempIn(const char* dir, char* name) {
     return fd;
 }
 
-// Makes a new temporary file, open for reading and writing; null on failure.
 FILE* CreateTempFile(char* name) {
     int fd = UsableDir(MvTempDir) ? MakeTempIn(MvTempDir, name) : -1;
     if (fd < 0)
@@ -81,7 +60,6 @@ FILE* CreateTempFile(char* name) {
     return fp;
 }
 
-// Closes an open stream (null: already closed) and deletes the file by name.
 void DeleteTempFile(FILE* stream, const char* name) {
     if (name == nullptr || name[0] == '\0')
         return;
@@ -90,7 +68,7 @@ void DeleteTempFile(FILE* stream, const char* name) {
     remove(name);
 }
 
-// The target's directory with its closing '/'; only '/' separates here.
+// Only '/' separates here, not ':'.
 void MvGetTargetPath(char* buffer) {
     buffer[0] = '\0';
     if (OutFileName == nullptr || OutFileName[0] == '\0')
@@ -103,12 +81,12 @@ void MvGetTargetPath(char* buffer) {
         buffer[0] = '\0';
 }
 
-// A block of size bytes, not cleared; error 22 (replacing any code) when none.
+// The block is not cleared; a failure replaces any code already set.
 void* GetMalloc(uint16_t size) {
     if (size == 0)
         return nullptr;
     void* p = malloc(size);
     if (p == nullptr)
-        ErrType = 22;
+        ErrType = ErrMemory;
     return p;
 }

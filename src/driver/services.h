@@ -1,5 +1,7 @@
-// Temporary files, the target's directory and allocation: services of the
-// module toolkit that every module of the suite carries.
+// Temporary files, the target's directory and allocation.
+//
+// Services of the toolkit that every module of the suite carries; this
+// module calls none of them, other modules of the suite do.
 #pragma once
 
 #include <cstddef>
@@ -20,8 +22,3 @@ void DeleteTempFile(FILE* stream, const char* name);
 void MvGetTargetPath(char* buffer);
 // Allocates size bytes; null for 0; error 22 when the heap is exhausted.
 void* GetMalloc(uint16_t size);
-
-// The directory part of path: its first maxChars characters, cut just behind
-// the last '/', or behind the last ':' when there is no '/', or empty when
-// there is neither.  Always terminated within outSize bytes.
-void GetDirPart(char* out, size_t outSize, const char* path, size_t maxChars);

@@ -13,11 +13,14 @@
 // At a debugging display level (above 1) the faults keep the system's own
 // action, so that they end the process the usual way (with a core dump).
 
+#include "driver/signals.h"
+
 #include <csignal>
 #include <cstring>
 #include <unistd.h>
 
-#include "driver/startup.h"
+#include "common/error_codes.h"
+#include "common/run_settings.h"
 
 // Appends text to buf at *len, as far as room allows.
 static void Append(char* buf, size_t size, size_t* len, const char* text) {
@@ -70,11 +73,11 @@ static void WriteAll(int fd, const char* buf, size_t len) {
         Append(buf, sizeof buf, &len, "\n");
         WriteAll(STDOUT_FILENO, buf, len);
     }
-    _exit(9);
+    _exit(ErrInternal);
 }
 
 [[noreturn]] void ExitNow(int32_t) {
-    _exit(18);
+    _exit(ErrStopped);
 }
 
 static void OnFault(int sig) {

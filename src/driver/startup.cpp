@@ -26,29 +26,24 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "driver/errors.h"
+#include "common/error_codes.h"
+#include "common/error_file.h"
+#include "common/paths.h"
+#include "common/run_settings.h"
+#include "driver/report.h"
 #include "driver/response_file.h"
-#include "driver/services.h"
-#include "io/input.h"
-#include "io/output.h"
-#include "pfs/body.h"
+#include "driver/run.h"
+#include "driver/signals.h"
 
-char* ArgV[20];
+char* ArgV[ArgVSize];
 int32_t ArgC = 0;
 int32_t ArgPos = 0;
 FILE* cmdLineFP = nullptr;
-const char* InFileName = nullptr;
-const char* OutFileName = nullptr;
-char TransType = 0;
-int32_t Display = 1;
-int32_t ErrLock = 0;
 char mvPath[1024];
 char MvTempDir[1024];
 const char* DebugEnv = "MVDEBUG";
-const char* MvTrans = "\nTranslating from %s to %s.\n";
 const char* MvVersion = "3.5.09.01.99";
 
-constexpr int ArgVSize = 20;
 // Characters kept of a directory name in mvPath and MvTempDir.
 constexpr size_t DirChars = 1023;
 // Placed in the environment to leave TMPDIR defined and empty; putenv keeps
@@ -82,7 +77,7 @@ int32_t TakeArgs(int argc, char** argv) {
         // "@" alone names no response file.
         ArgV[0] = argv[0];
         ArgC = 1;
-        return 1;
+        return ErrArguments;
     }
     return TakeResponseFile(argv[0], argv[1] + 1);
 }
@@ -120,24 +115,6 @@ void ApplyArgs() {
         Display = ReadDecimal(debug);
 }
 
-// Opens the source, creates the target, translates, and closes both.  The
-// result of the close is ErrType, which nobody reads: StartUp reports ErrType.
-int32_t tmain() {
-    if (Display != 0) {
-        printf(MvTrans, InFileName, OutFileName);
-        fflush(stdout);
-    }
-    int r = InitIn();
-    if (r != 0)
-        return r;
-    r = InitOut();
-    if (r != 0)
-        return r;
-    ReadInput();
-    EndOut();
-    return ErrType;
-}
-
 [[noreturn]] void StartUp(int argc, char** argv) {
     if (argc > 1 && argv[1][0] == '-' && argv[1][1] == 'v') {
         printf("Current version is %s\n", MvVersion);
@@ -147,9 +124,9 @@ int32_t tmain() {
     SetDirectories();
     ApplyArgs();
     SetUpError();
-    if (ErrType == 0 && ErrLock == 1 && access(ErrFileName, F_OK) == 0)
-        ErrType = 11;
-    if (ErrType == 0)
+    if (ErrType == ErrNone && ErrLock == 1 && access(ErrFileName, F_OK) == 0)
+        ErrType = ErrLocked;
+    if (ErrType == ErrNone)
         tmain();
     CreateErrMsgFile(0, nullptr, nullptr);
     ReportOutcome();
@@ -165,11 +142,6 @@ void ResetStartup() {
     ArgC = 0;
     ArgPos = 0;
     cmdLineFP = nullptr;
-    InFileName = nullptr;
-    OutFileName = nullptr;
-    TransType = 0;
-    Display = 1;
-    ErrLock = 0;
     mvPath[0] = '\0';
     MvTempDir[0] = '\0';
 }

@@ -1,4 +1,4 @@
-// Start-up, command line, signals and the run sequence.
+// Start-up: the command line, the directories and the life of the process.
 //
 // main hands the process's arguments to StartUp, which takes them from the
 // command line or from a response file ("@name"), sets the directories, the
@@ -10,33 +10,24 @@
 #include <cstdint>
 #include <cstdio>
 
+// Entries of ArgV: the program name and up to 19 arguments.
+constexpr int ArgVSize = 20;
+
 // Argument entries: 0 is the program name, 1 on the arguments.  They point
 // into the process's argument vector, or to heap copies from a response file.
-extern char* ArgV[20];
+extern char* ArgV[ArgVSize];
 // Number of arguments including the program name.
 extern int32_t ArgC;
 // Index of the next entry while a response file is read; 0 at other times.
 extern int32_t ArgPos;
 // The response file; stays set after reading to mark that ArgV holds heap copies.
 extern FILE* cmdLineFP;
-// Source file name; default "TESTFILE.IN"; empty means standard input.
-extern const char* InFileName;
-// Target file name; default "TESTFILE.VNK"; empty means standard output.
-extern const char* OutFileName;
-// Kind of module: 'I' import (this one), 'O' export, other conversion.
-extern char TransType;
-// Display level: 0 silent, 1 normal, above 1 debugging.
-extern int32_t Display;
-// 1 when failures are to be recorded in the error lock file.
-extern int32_t ErrLock;
 // Directory part of the program name.
 extern char mvPath[1024];
 // Directory for temporary files; empty unless set at start-up.
 extern char MvTempDir[1024];
 // Name of the environment variable for the display level, "MVDEBUG".
 extern const char* DebugEnv;
-// The line tmain prints before it starts: "\nTranslating from %s to %s.\n".
-extern const char* MvTrans;
 // The module's version, answered to "-v".
 extern const char* MvVersion;
 
@@ -51,19 +42,8 @@ int32_t TakeArgs(int argc, char** argv);
 void SetDirectories();
 // Defaults, positional arguments and the display level from MVDEBUG.
 void ApplyArgs();
-
-// The translation sequence: InitIn, InitOut, ReadInput, EndOut.
-int32_t tmain();
 // Sets InFileName, OutFileName and TransType to their defaults.
 void InitTran();
-// Releases what the response file left.
-void CleanCmdLine();
-// Installs the signal handlers.
-void SetUpError();
-// Handler for SIGSEGV, SIGFPE, SIGBUS: exit status 9.
-[[noreturn]] void InternalError(int32_t sig);
-// Handler for SIGTERM, SIGINT: exit status 18.
-[[noreturn]] void ExitNow(int32_t sig);
 
-// Back to the start-of-run state.
+// Back to the start-of-run state (frees the response-file copies).
 void ResetStartup();

@@ -16,18 +16,21 @@
 
 #include <cstring>
 
-#include "driver/errors.h"
-#include "driver/startup.h"
+#include "common/error_codes.h"
+#include "common/run_settings.h"
 
 FILE* InFile = nullptr;
 uint8_t InBuf[InBufSize];
 int16_t IRead = 0;
 int16_t ILast = 0;
 int16_t ILimit = 0;
-int16_t IWrap = 256;
+// Keep-back of the window before the translator sets its own.
+constexpr int16_t DefaultKeep = 256;
+
+int16_t IWrap = DefaultKeep;
 int32_t IDone = 0;
 int32_t Done = 0;
-int16_t InPtrList[6];
+int16_t InPtrList[PtrSlots];
 
 // ---------------------------------------------------------------- opening ---
 
@@ -36,11 +39,12 @@ int InitIn() {
     if (InFileName == nullptr || InFileName[0] == '\0') {
         InFile = stdin;
     } else {
-        if (InFile != nullptr && InFile != stdin) fclose(InFile);
+        if (InFile != nullptr && InFile != stdin)
+            fclose(InFile);
         InFile = fopen(InFileName, "r");
         if (InFile == nullptr) {
-            ErrType = 2;
-            return 2;
+            ErrType = ErrSourceOpen;
+            return ErrSourceOpen;
         }
     }
     setvbuf(InFile, nullptr, _IONBF, 0);
@@ -51,18 +55,22 @@ int InitIn() {
 // its end is a read failure (error 4).
 int ReadInFile(uint8_t* buf, int count) {
     if (InFile == nullptr || count <= 0) {
-        if (count > 0) ErrType = 4;
+        if (count > 0)
+            ErrType = ErrRead;
         return 0;
     }
     size_t n = fread(buf, 1, (size_t)count, InFile);
-    if (n > 0) return (int)n;
-    if (!feof(InFile)) ErrType = 4;
+    if (n > 0)
+        return (int)n;
+    if (!feof(InFile))
+        ErrType = ErrRead;
     return 0;
 }
 
 // Sets the file position to offset from the start; 0 on success.
 int SeekInFile(long offset) {
-    if (InFile == nullptr) return -1;
+    if (InFile == nullptr)
+        return -1;
     return fseek(InFile, offset, SEEK_SET) == 0 ? 0 : -1;
 }
 
@@ -79,8 +87,9 @@ void InitInBuf(int16_t keepBack) {
 // After a fill: more data may follow only when the buffer is full, no error
 // has been recorded and the stream has not met its end.
 void SetILim() {
-    if (InFile != nullptr && ferror(InFile)) ErrType = 4;
-    if (ILast > InBufData - 2 && ErrType == 0 && InFile != nullptr && !feof(InFile)) {
+    if (InFile != nullptr && ferror(InFile))
+        ErrType = ErrRead;
+    if (ILast > InBufData - 2 && ErrType == ErrNone && InFile != nullptr && !feof(InFile)) {
         IDone = 0;
         ILimit = (int16_t)(InBufData - 1 - IWrap);
     } else {
@@ -98,8 +107,10 @@ void RefillBuf() {
     int m = 0;
     if (d >= 1) {
         m = ILast - d + 1;
-        if (m < 0) m = 0; // a read position far past the data: nothing to keep
-        if (m > 0) memmove(InBuf, InBuf + d, (size_t)m);
+        if (m < 0)
+            m = 0; // a read position far past the data: nothing to keep
+        if (m > 0)
+            memmove(InBuf, InBuf + d, (size_t)m);
         IRead = (int16_t)(IRead - (d - 1));
     }
     FixInPtrs(d);
@@ -111,12 +122,14 @@ void RefillBuf() {
 // Moves the window early so that the byte at IRead comes to stand at
 // index IWrap (or 0 near the start) with a full buffer behind it.
 void FillInBuf() {
-    if (IDone != 0) return;
+    if (IDone != 0)
+        return;
     int16_t oldLimit = ILimit;
     IRead = (int16_t)(IRead - 1);
     ILimit = IRead;
     (void)GetIn();
-    if (ILimit != ILast) ILimit = oldLimit;
+    if (ILimit != ILast)
+        ILimit = oldLimit;
 }
 
 // ---------------------------------------------------------------- seeking ---
@@ -126,8 +139,8 @@ void FillInBuf() {
 int Iseek(long target) {
     long p = InFile != nullptr ? ftell(InFile) : -1;
     if (p < 0) {
-        ErrType = 4;
-        return 4;
+        ErrType = ErrRead;
+        return ErrRead;
     }
     if (p - ILast < target && target < p) {
         IRead = (int16_t)(ILast - (p - target - 1));
@@ -139,8 +152,8 @@ int Iseek(long target) {
     }
     long start = target >= IWrap ? target - IWrap : 0;
     if (SeekInFile(start) != 0) {
-        ErrType = 4;
-        return 4;
+        ErrType = ErrRead;
+        return ErrRead;
     }
     int16_t oldLast = ILast;
     IRead = (int16_t)(target >= IWrap ? IWrap : target);
@@ -154,7 +167,7 @@ int Iseek(long target) {
 long Itell() {
     long p = InFile != nullptr ? ftell(InFile) : -1;
     if (p < 0) {
-        ErrType = 4;
+        ErrType = ErrRead;
         return 0;
     }
     return p - (ILast - (IRead - 1));
@@ -163,11 +176,11 @@ long Itell() {
 // ---------------------------------------------------------- saved positions ---
 
 void SetInPtr(uint8_t slot) {
-    InPtrList[slot > 5 ? 0 : slot] = IRead;
+    InPtrList[SlotIndex(slot)] = IRead;
 }
 
 int GetInPtr(uint8_t slot) {
-    return InPtrList[slot > 5 ? 0 : slot];
+    return InPtrList[SlotIndex(slot)];
 }
 
 // Re-bases the slots after the window moved d bytes forward in the file
@@ -198,17 +211,19 @@ int GetDosInt() {
 
 long GetDosLong() {
     uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= (uint32_t)GetIn() << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        v |= (uint32_t)GetIn() << (8 * i);
     return (int32_t)v;
 }
 
 void EatToChar(uint8_t c) {
-    while (Done == 0 && ErrType == 0)
-        if (GetIn() == c) break;
+    while (Done == 0 && ErrType == ErrNone)
+        if (GetIn() == c)
+            break;
 }
 
 void EatChar(uint8_t c) {
-    while (Done == 0 && ErrType == 0) {
+    while (Done == 0 && ErrType == ErrNone) {
         if (GetIn() != c) {
             IRead = (int16_t)(IRead - 1);
             break;
@@ -224,7 +239,7 @@ void ResetInput() {
     InFile = nullptr;
     memset(InBuf, 0, sizeof InBuf);
     IRead = ILast = ILimit = 0;
-    IWrap = 256;
+    IWrap = DefaultKeep;
     IDone = Done = 0;
     memset(InPtrList, 0, sizeof InPtrList);
 }

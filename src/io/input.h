@@ -16,18 +16,20 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int InBufData = 16384;     // bytes of file data the window holds
-constexpr int InBufSize = 16387;     // ...and 3 more behind them for look-ahead
+#include "io/slots.h"
 
-extern FILE* InFile;                 // the source stream
-extern uint8_t InBuf[InBufSize];     // the window; zero at start, never cleared
-extern int16_t IRead;                // index of the next byte GetIn returns
-extern int16_t ILast;                // index of the last valid byte (-1: none)
-extern int16_t ILimit;               // last index GetIn returns before moving the window
-extern int16_t IWrap;                // keep-back: read bytes kept when the window moves
-extern int32_t IDone;                // 1: no further file data; all of it is in InBuf
-extern int32_t Done;                 // 1: the end of the input has been reached
-extern int16_t InPtrList[6];         // saved positions; -1 once a byte left the buffer
+constexpr int InBufData = 16384; // bytes of file data the window holds
+constexpr int InBufSize = 16387; // ...and 3 more behind them for look-ahead
+
+extern FILE* InFile;                // the source stream
+extern uint8_t InBuf[InBufSize];    // the window; zero at start, never cleared
+extern int16_t IRead;               // index of the next byte GetIn returns
+extern int16_t ILast;               // index of the last valid byte (-1: none)
+extern int16_t ILimit;              // last index GetIn returns before moving the window
+extern int16_t IWrap;               // keep-back: read bytes kept when the window moves
+extern int32_t IDone;               // 1: no further file data; all of it is in InBuf
+extern int32_t Done;                // 1: the end of the input has been reached
+extern int16_t InPtrList[PtrSlots]; // saved positions; -1 once a byte left the buffer
 
 // Byte i of the window, or 0 for an index outside the array.  Every look
 // ahead of or behind IRead goes through here: a damaged document can push
@@ -65,6 +67,17 @@ inline int GetIn() {
 
 // Moves the window early so that the read position is near its start.
 void FillInBuf();
+// Re-bases the saved positions after the window moved by d bytes.
+void FixInPtrs(int d);
+// Consumes a run of c.
+void EatChar(uint8_t c);
+// Consumes a run of spaces.
+void EatSpaces();
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
 // Positions the input at an absolute file offset; 0 or the error code.
 int Iseek(long offset);
 // File offset of the byte at IRead; 0 (and ErrType 4) when the position is unknown.
@@ -73,18 +86,12 @@ long Itell();
 void SetInPtr(uint8_t slot);
 // A saved position, sign-extended; -1 for a lost one.
 int GetInPtr(uint8_t slot);
-// Re-bases the saved positions after the window moved by d bytes.
-void FixInPtrs(int d);
 // Two bytes, low first, as a signed 16-bit value.
 int GetDosInt();
 // Four bytes, least significant first.
 long GetDosLong();
 // Consumes bytes up to and including c.
 void EatToChar(uint8_t c);
-// Consumes a run of c.
-void EatChar(uint8_t c);
-// Consumes a run of spaces.
-void EatSpaces();
 
 // Back to the start-of-run state (closes nothing).
 void ResetInput();

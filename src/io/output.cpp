@@ -11,22 +11,23 @@
 #include "io/output.h"
 
 #include <cstring>
-
 #include <sys/stat.h>
 
-#include "driver/errors.h"
-#include "driver/startup.h"
+#include "common/error_codes.h"
+#include "common/error_file.h"
+#include "common/run_settings.h"
 #include "io/input.h"
 
 FILE* OutFile = nullptr;
 uint8_t OutBuf[OutBufSize];
 int16_t OWrite = 0;
 int16_t OLimit = 0;
-int16_t OWrap = 260;
-int16_t OutPtrList[6];
-
-// Bytes a flush keeps when fewer than the keep-back but more than this are held.
+// Bytes a flush keeps when fewer than the keep-back but more than this are
+// held; also the keep-back before the translator sets its own.
 constexpr int MinKeep = 260;
+
+int16_t OWrap = MinKeep;
+int16_t OutPtrList[PtrSlots];
 
 // ------------------------------------------------------- opening and closing ---
 
@@ -42,7 +43,7 @@ int InitOut() {
     if (OutFile == nullptr) {
         snprintf(mvErrMsg, sizeof mvErrMsg, "Error trying to create target file.\n\tName:%s.\n",
                  OutFileName);
-        CreateErrMsgFile(3, mvErrMsg, OutFileName);
+        CreateErrMsgFile(ErrTargetOpen, mvErrMsg, OutFileName);
         return ErrType;
     }
     setvbuf(OutFile, nullptr, _IONBF, 0);
@@ -51,9 +52,11 @@ int InitOut() {
 
 // Writes count bytes; a short write is error 5, and the caller goes on.
 int WriteOutFile(const uint8_t* buf, int count) {
-    if (count <= 0) return 0;
+    if (count <= 0)
+        return 0;
     size_t w = OutFile != nullptr ? fwrite(buf, 1, (size_t)count, OutFile) : 0;
-    if (w < (size_t)count) ErrType = 5;
+    if (w < (size_t)count)
+        ErrType = ErrWrite;
     return (int)w;
 }
 
@@ -71,7 +74,8 @@ void EndOut() {
     WriteOutBuf();
     long outLen = -1;
     bool regular = OutFile != nullptr && IsRegularFile(OutFile);
-    if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0) outLen = ftell(OutFile);
+    if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0)
+        outLen = ftell(OutFile);
     long inPos = InFile != nullptr ? ftell(InFile) : -1;
     if (outLen >= 0) {
         // Standard output is only flushed: the end-of-run report may still
@@ -95,8 +99,10 @@ void EndOut() {
 // Keep-backs outside 0..16383 would put the limit outside the buffer; they
 // are clamped (the translator passes 2048).
 void InitOutBuf(int16_t keepBack) {
-    if (keepBack < 0) keepBack = 0;
-    if (keepBack > OutBufSize - 4) keepBack = OutBufSize - 4;
+    if (keepBack < 0)
+        keepBack = 0;
+    if (keepBack > OutBufSize - 4)
+        keepBack = OutBufSize - 4;
     OWrap = keepBack;
     OLimit = (int16_t)(OutBufSize - 4 - keepBack);
     OWrite = 0;
@@ -107,7 +113,8 @@ void InitOutBuf(int16_t keepBack) {
 // done also when nothing remains: a position at the old end then points at
 // the front, where the next byte goes, and every other one is lost.
 void WriteOutBuf() {
-    if (OWrite <= 0) return;
+    if (OWrite <= 0)
+        return;
     int n = OWrite;
     if (Done == 0) {
         if (n > OWrap)
@@ -117,7 +124,8 @@ void WriteOutBuf() {
     }
     WriteOutFile(OutBuf, n);
     OWrite = (int16_t)(OWrite - n);
-    if (OWrite > 0) memmove(OutBuf, OutBuf + n, (size_t)OWrite);
+    if (OWrite > 0)
+        memmove(OutBuf, OutBuf + n, (size_t)OWrite);
     for (int16_t& slot : OutPtrList) {
         int p = slot;
         slot = p < n ? (int16_t)-1 : (int16_t)(p - n);
@@ -129,33 +137,38 @@ void PutInt(int16_t v) {
     OutBuf[OWrite] = (uint8_t)(u & 0xFF);
     OutBuf[OWrite + 1] = (uint8_t)(u >> 8);
     OWrite = (int16_t)(OWrite + 2);
-    if (OWrite > OLimit) WriteOutBuf();
+    if (OWrite > OLimit)
+        WriteOutBuf();
 }
 
 void PutLong(int32_t v) {
     uint32_t u = (uint32_t)v;
-    for (int i = 0; i < 4; ++i) OutBuf[OWrite + i] = (uint8_t)(u >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        OutBuf[OWrite + i] = (uint8_t)(u >> (8 * i));
     OWrite = (int16_t)(OWrite + 4);
-    if (OWrite > OLimit) WriteOutBuf();
+    if (OWrite > OLimit)
+        WriteOutBuf();
 }
 
 // The limit is tested only after the last byte; a text that would not fit
 // in the room left is flushed in pieces rather than written past the buffer.
 void PutString(const char* s) {
     for (; *s != '\0'; ++s) {
-        if (OWrite >= OutBufSize) WriteOutBuf();
+        if (OWrite >= OutBufSize)
+            WriteOutBuf();
         OutBuf[OWrite] = (uint8_t)*s;
         OWrite = (int16_t)(OWrite + 1);
     }
-    if (OWrite > OLimit) WriteOutBuf();
+    if (OWrite > OLimit)
+        WriteOutBuf();
 }
 
 void SetOutPtr(uint8_t slot) {
-    OutPtrList[slot > 5 ? 0 : slot] = OWrite;
+    OutPtrList[SlotIndex(slot)] = OWrite;
 }
 
 int GetOutPtr(uint8_t slot) {
-    return OutPtrList[slot > 5 ? 0 : slot];
+    return OutPtrList[SlotIndex(slot)];
 }
 
 void ResetOutput() {
@@ -163,6 +176,6 @@ void ResetOutput() {
     memset(OutBuf, 0, sizeof OutBuf);
     OWrite = 0;
     OLimit = 0;
-    OWrap = 260;
+    OWrap = MinKeep;
     memset(OutPtrList, 0, sizeof OutPtrList);
 }

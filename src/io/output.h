@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "io/slots.h"
+
 constexpr int OutBufSize = 16387;
 
 extern FILE* OutFile;                // the target stream
@@ -18,7 +20,7 @@ extern uint8_t OutBuf[OutBufSize];   // bytes not yet written to the target
 extern int16_t OWrite;               // where the next byte goes = bytes held
 extern int16_t OLimit;               // a put that leaves OWrite above this flushes
 extern int16_t OWrap;                // keep-back of a flush during translation
-extern int16_t OutPtrList[6];        // saved output positions; -1 once written out
+extern int16_t OutPtrList[PtrSlots]; // saved output positions; -1 once written out
 
 // Creates the target ("w+"; standard output when the name is empty).
 // On failure records code 3 in the error message file; returns ErrType (24).
@@ -35,23 +37,29 @@ void WriteOutBuf();
 // Appends one byte.
 inline void PutOut(uint8_t b) {
     OutBuf[OWrite++] = b;
-    if (OWrite > OLimit) WriteOutBuf();
+    if (OWrite > OLimit)
+        WriteOutBuf();
 }
 
 // Appends a 16-bit value, low byte first.
 void PutInt(int16_t v);
 // Appends a 32-bit value, least significant byte first.
 void PutLong(int32_t v);
+// The byte most recently written to the stream (0 when the buffer is empty).
+inline uint8_t LastOut() {
+    return OWrite > 0 ? OutBuf[OWrite - 1] : 0;
+}
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
 // Appends a text without its terminator; tests the limit after the last byte.
 void PutString(const char* s);
 // Saves OWrite in a slot (above 5 means slot 0).
 void SetOutPtr(uint8_t slot);
 // A saved position, sign-extended; -1 once its byte left the buffer.
 int GetOutPtr(uint8_t slot);
-// The byte most recently written to the stream (0 when the buffer is empty).
-inline uint8_t LastOut() {
-    return OWrite > 0 ? OutBuf[OWrite - 1] : 0;
-}
 
 // Back to the start-of-run state (closes nothing).
 void ResetOutput();

@@ -11,21 +11,10 @@
 
 #include <cstring>
 
-#include "pfs/indents.h"
-#include "pfs/line_ends.h"
-#include "pfs/setup.h"
+#include "io/output.h"
+#include "pfs/layout.h"
 #include "stream/codes.h"
-#include "stream/prologue.h"
 #include "stream/records.h"
-
-int32_t Bold = 0;
-int32_t Italic = 0;
-int32_t UnderScore = 0;
-int32_t SuperScript = 0;
-int32_t SubScript = 0;
-int32_t StrikeOut = 0;
-uint8_t UnderLine = 0;
-uint8_t StrikeChar = 0;
 
 uint8_t OldLind = 0, OldRind = 0, OldHind = 0, OldPind = 0;
 uint8_t OldIndFlag[6];
@@ -81,20 +70,24 @@ void PutOutline(uint8_t r) {
 
 void PutUnderScore(uint8_t r) {
     if (r == 1) {
-        if (!UnderScore) PutBControl(vnk::Underline, UnderLine);
+        if (!UnderScore)
+            PutBControl(vnk::Underline, UnderLine);
         UnderScore = 1;
     } else if (r == 0) {
-        if (UnderScore) PutBControl(vnk::Underline, 0);
+        if (UnderScore)
+            PutBControl(vnk::Underline, 0);
         UnderScore = 0;
     }
 }
 
 void PutStrike(uint8_t r) {
     if (r == 1) {
-        if (!StrikeOut) PutBControl(vnk::Strike, StrikeChar);
+        if (!StrikeOut)
+            PutBControl(vnk::Strike, StrikeChar);
         StrikeOut = 1;
     } else if (r == 0) {
-        if (StrikeOut) PutBControl(vnk::Strike, 0);
+        if (StrikeOut)
+            PutBControl(vnk::Strike, 0);
         StrikeOut = 0;
     }
 }
@@ -102,13 +95,16 @@ void PutStrike(uint8_t r) {
 // Switching one position on leaves the other's flag alone; 0 ends both.
 void PutScript(uint8_t r) {
     if (r == 1) {
-        if (!SuperScript) PutBControl(vnk::Script, 2);
+        if (!SuperScript)
+            PutBControl(vnk::Script, 2);
         SuperScript = 1;
     } else if (r == 2) {
-        if (!SubScript) PutBControl(vnk::Script, 3);
+        if (!SubScript)
+            PutBControl(vnk::Script, 3);
         SubScript = 1;
     } else if (r == 0) {
-        if (SuperScript || SubScript) PutBControl(vnk::Script, 0);
+        if (SuperScript || SubScript)
+            PutBControl(vnk::Script, 0);
         SuperScript = SubScript = 0;
     }
 }
@@ -189,9 +185,20 @@ void RestoreFlags() {
     IPos = SaveIPos;
 }
 
+// Used where a run of text ends: the body before plain text, a header or
+// footer block at its end.
+void CancelPfsFonts() {
+    if (UnderScore)
+        PutUnderScore(0);
+    if (Italic)
+        PutItalic(0);
+    if (Bold)
+        PutBold(0);
+    if (SuperScript || SubScript)
+        PutScript(0);
+}
+
 void ResetAttributes() {
-    CancelAttributes();
-    UnderLine = StrikeChar = 0;
     OldLind = OldRind = OldHind = OldPind = 0;
     memset(OldIndFlag, 0, sizeof OldIndFlag);
     AttrSave = OldAlign = 0;

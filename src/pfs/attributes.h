@@ -8,15 +8,6 @@
 
 #include <cstdint>
 
-extern int32_t Bold;        // bold is on
-extern int32_t Italic;      // italic is on
-extern int32_t UnderScore;  // underlining is on
-extern int32_t SuperScript; // superscript is on
-extern int32_t SubScript;   // subscript is on
-extern int32_t StrikeOut;   // strike-out is on
-extern uint8_t UnderLine;   // value of code 0xB0 when underlining starts (1)
-extern uint8_t StrikeChar;  // value of code 0xB1 when strike-out starts ('-')
-
 // The one-slot saved state.
 extern uint8_t OldLind, OldRind, OldHind, OldPind; // the four indents
 extern uint8_t OldIndFlag[6];                      // a copy of IndentFlag
@@ -31,13 +22,12 @@ extern int32_t SaveCrFlag; // CrFlag
 // Requests: 1 on, 0 off; PutScript: 1 super, 2 sub, 0 neither.  Other values do nothing.
 void PutBold(uint8_t r);
 void PutItalic(uint8_t r);
-void PutShadow(uint8_t r);  // written as bold
-void PutOutline(uint8_t r); // written as bold
 void PutUnderScore(uint8_t r);
-void PutStrike(uint8_t r);
 void PutScript(uint8_t r);
 // Clears the six attribute flags; writes nothing.
 void CancelAttributes();
+// Turns off every attribute that is on, writing the records that do it.
+void CancelPfsFonts();
 
 void SaveIndents();
 void SaveAttributes();
@@ -51,4 +41,13 @@ void SaveFlags();
 // Restores what SaveFlags saved; writes nothing.
 void RestoreFlags();
 
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
+void PutShadow(uint8_t r);  // written as bold
+void PutOutline(uint8_t r); // written as bold
+void PutStrike(uint8_t r);
+
+// Back to the start-of-run state: nothing saved.
 void ResetAttributes();

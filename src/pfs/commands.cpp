@@ -1,4 +1,4 @@
-// Embedded commands and format records.
+// Embedded commands.
 //
 // GetAsterisk takes the four bytes after the "*" (upper-cased in the C
 // locale; line ends and all) and applies the first rule that matches: a new
@@ -7,16 +7,15 @@
 // that vanishes, or, when nothing matches, the "*" is plain text.  A
 // command's closing "*" must stand on the same line.
 //
-// GetFormat reads a run of format records: size byte, margin flag, left and
-// right margin in columns.  Margins are written as twips in 16 bits.
+// A command can break the page, so this file calls down into the line ends;
+// the line ends in turn never call a command.
 
 #include "pfs/commands.h"
 
 #include "io/input.h"
 #include "pfs/format.h"
-#include "pfs/head_foot.h"
+#include "pfs/layout.h"
 #include "pfs/line_ends.h"
-#include "pfs/setup.h"
 #include "stream/codes.h"
 #include "stream/records.h"
 
@@ -39,10 +38,13 @@ static void PutCommandText(uint8_t code) {
     int16_t start = IRead;
     EatToAsterisk(&IRead);
     int n = IRead - start - 1;
-    if (n < 0) return;
-    if (n > CommandTextMax) n = CommandTextMax;
+    if (n < 0)
+        return;
+    if (n > CommandTextMax)
+        n = CommandTextMax;
     uint8_t work[CommandTextMax];
-    for (int i = 0; i < n; ++i) work[i] = InAt(start + i);
+    for (int i = 0; i < n; ++i)
+        work[i] = InAt(start + i);
     PutControl(code, (uint8_t)n, work);
 }
 
@@ -66,8 +68,10 @@ void GetAsterisk() {
         SetAlignment(k4 == 'N' ? 0 : 3);
         EatToAsterisk(&IRead);
     } else if (k1 == '@') { // date or time field
-        if (k2 == 'D') PutBControl(vnk::Field, vnk::FieldDate);
-        if (k2 == 'T') PutBControl(vnk::Field, vnk::FieldTime);
+        if (k2 == 'D')
+            PutBControl(vnk::Field, vnk::FieldDate);
+        if (k2 == 'T')
+            PutBControl(vnk::Field, vnk::FieldTime);
         EatToAsterisk(&IRead);
     } else if (IsDigit(k1)) { // page number in a header or footer, else text
         if (Header || Footer) {
@@ -77,8 +81,10 @@ void GetAsterisk() {
             PutCommandText(vnk::CmdText);
         }
     } else if (k1 == 'G' || k1 == 'J') { // argument after the keyword
-        if (k2 == 'O') IRead = (int16_t)(IRead + 5);
-        if (k2 == 'R') IRead = (int16_t)(IRead + 6);
+        if (k2 == 'O')
+            IRead = (int16_t)(IRead + 5);
+        if (k2 == 'R')
+            IRead = (int16_t)(IRead + 6);
         PutCommandText(vnk::CmdArg);
     } else if (k1 == 'C') {
         SetAlignment(2);
@@ -107,34 +113,5 @@ void EatToAsterisk(int16_t* pos) {
             *pos = start;
             return;
         }
-    }
-}
-
-// ---------------------------------------------------------- format records ---
-
-// Margins of one record: written as twips kept to 16 bits, then kept in
-// columns (the left one as that 16-bit value over 144, the right one as the
-// byte itself).
-static void SetMargins(uint8_t left, uint8_t right) {
-    LtMargin = (int16_t)(left * 144);
-    PutIControl(vnk::LeftMarg, LtMargin);
-    LtMargin = (int16_t)(LtMargin / 144);
-    RtMargin = (int16_t)(right * 144);
-    PutIControl(vnk::RightMarg, RtMargin);
-    RtMargin = right;
-}
-
-// A record whose size byte is 0 is taken as size 2: it ends right after its
-// size byte, so a run of records always moves forward.
-void GetFormat() {
-    if (InAt(IRead - 1) != pfs::FormatOpen) return;
-    for (;;) {
-        const int q = IRead;
-        int size = InAt(q + pfs::FmtSize);
-        if (size == 0) size = 2;
-        if (InAt(q + pfs::FmtFlag) != 0) SetMargins(InAt(q + pfs::FmtLeft), InAt(q + pfs::FmtRight));
-        IRead = (int16_t)(q + size - 1);
-        if (InAt(IRead) != pfs::FormatOpen) return;
-        IRead = (int16_t)(q + size);
     }
 }

@@ -1,8 +1,7 @@
-// Embedded commands and format records.
+// Embedded commands.
 //
 // An embedded command stands in the text between two asterisks on one line
-// and is recognised by its first letters; a format record (opened by 0x07)
-// sets new margins.
+// and is recognised by its first letters.
 #pragma once
 
 #include <cstdint>
@@ -14,5 +13,3 @@ constexpr int CommandTextMax = 83;
 void GetAsterisk();
 // Moves *pos just past the closing "*" on the line, or leaves it unchanged.
 void EatToAsterisk(int16_t* pos);
-// Reads a run of format records when the byte before IRead is 0x07.
-void GetFormat();

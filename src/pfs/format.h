@@ -83,9 +83,9 @@ constexpr uint8_t AttrAny       = 0x3F; // any of these: an enhanced character
 
 // ----------------------------------------------------------- format records ---
 // Offsets from the size byte (the byte after 0x07).
-constexpr int FmtSize = 0;   // size of the whole record, counting 0x07 and this byte
-constexpr int FmtFlag = 1;   // nonzero: the record sets new margins
-constexpr int FmtLeft = 2;   // new left margin, columns
-constexpr int FmtRight = 3;  // new right margin, columns
+constexpr int FmtSize = 0;  // size of the whole record, counting 0x07 and this byte
+constexpr int FmtFlag = 1;  // nonzero: the record sets new margins
+constexpr int FmtLeft = 2;  // new left margin, columns
+constexpr int FmtRight = 3; // new right margin, columns
 
 } // namespace pfs

@@ -13,16 +13,10 @@
 
 #include "pfs/attributes.h"
 #include "pfs/indents.h"
-#include "pfs/line_ends.h"
-#include "pfs/setup.h"
+#include "pfs/layout.h"
 #include "stream/codes.h"
-#include "stream/prologue.h"
 #include "stream/records.h"
 
-int32_t Header = 0;
-int32_t Footer = 0;
-int32_t Footnote = 0;
-int32_t InColumn = 0;
 uint8_t ColArray[ColEntries][3];
 uint8_t ColArrPtr = 0;
 
@@ -84,7 +78,6 @@ void EndColumnLayout() {
 }
 
 void ResetHeadFoot() {
-    Header = Footer = Footnote = InColumn = 0;
     memset(ColArray, 0, sizeof ColArray);
     ColArrPtr = 0;
 }

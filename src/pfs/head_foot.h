@@ -6,10 +6,6 @@
 
 #include <cstdint>
 
-extern int32_t Header;   // header text is being translated
-extern int32_t Footer;   // footer text is being translated
-extern int32_t Footnote; // footnote text is being translated (set by the toolkit user)
-extern int32_t InColumn; // a column layout is in progress
 constexpr int ColEntries = 51;
 extern uint8_t ColArray[ColEntries][3]; // columns 1..50: [1] first position, [2] code 0x83 value
 extern uint8_t ColArrPtr;               // number of the current column; 0 outside a layout
@@ -18,10 +14,15 @@ extern uint8_t ColArrPtr;               // number of the current column; 0 outsi
 void StartHeadFoot(uint8_t kind);
 // Closes the header or footer.
 void EndHeadFoot();
-// Closes a footnote.
-void EndFootnote();
 // Ends a special alignment (code 0x4F with 0).
 void CancelAlignment();
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
+// Closes a footnote.
+void EndFootnote();
 // Starts a column layout in column 1.
 void BeginColumnLayout();
 // Moves to the next column (never past column 50).

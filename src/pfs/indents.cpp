@@ -17,22 +17,11 @@
 
 #include "io/input.h"
 #include "pfs/format.h"
-#include "pfs/head_foot.h"
-#include "pfs/line_ends.h"
+#include "pfs/layout.h"
 #include "pfs/scan.h"
-#include "pfs/setup.h"
 #include "pfs/tabs.h"
 #include "stream/codes.h"
-#include "stream/prologue.h"
 #include "stream/records.h"
-
-uint8_t Lindent = 0;
-uint8_t Pindent = 0;
-uint8_t Hindent = 0;
-uint8_t Rindent = 0;
-int16_t NegIndent = 0;
-uint8_t IndentFlag[6];
-uint8_t EndPos = 0;
 
 // IndentFlag entries, in the order KillIndents cancels them, with their codes.
 static const uint8_t CancelOrder[5][2] = {
@@ -46,7 +35,8 @@ static const uint8_t CancelOrder[5][2] = {
 // Number of spaces from index i on.
 static int CountSpaces(int i) {
     int n = 0;
-    while (InAt(i + n) == pfs::Space) ++n;
+    while (InAt(i + n) == pfs::Space)
+        ++n;
     return n;
 }
 
@@ -60,28 +50,36 @@ static int LineEndFrom(int p) {
             return p + scan::First(stop);
         p += 8;
     }
-    while (!pfs::IsLineEnd(InAt(p)) && InAt(p) != pfs::EndOfText) ++p;
+    while (!pfs::IsLineEnd(InAt(p)) && InAt(p) != pfs::EndOfText)
+        ++p;
     return p;
 }
 
 // ---------------------------------------------------------------- measuring ---
 
 void FigureIndents() {
-    if (Header || Footer) return;
+    if (Header || Footer)
+        return;
     if (Alignment == 1 || Alignment == 2) {
         EatSpaces();
         return;
     }
-    if (IRead > ILast - 2000) FillInBuf();
+    if (IRead > ILast - 2000)
+        FillInBuf();
     // The leading spaces are stepped over by index: no refill, no Done.
     int lead = CountSpaces(IRead);
     IRead = (int16_t)(IRead + lead);
-    if (lead > 0) Pindent = (uint8_t)(lead + 1);
-    if (Hard) return;
+    if (lead > 0)
+        Pindent = (uint8_t)(lead + 1);
+    if (Hard)
+        return;
     int p = LineEndFrom(IRead);
-    if (InAt(p) == pfs::LineEnd3) p += 2;
-    if (pfs::IsLineEnd(InAt(p + 2))) return;
-    if (InAt(p + 1) != pfs::Space) return;
+    if (InAt(p) == pfs::LineEnd3)
+        p += 2;
+    if (pfs::IsLineEnd(InAt(p + 2)))
+        return;
+    if (InAt(p + 1) != pfs::Space)
+        return;
     Lindent = (uint8_t)(CountSpaces(p + 1) + 1);
     SetSpaceIndents();
 }
@@ -94,7 +92,8 @@ static int TabColumn(int f) {
 }
 
 void SetSpaceIndents() {
-    if (Lindent <= 1) Lindent = 0;
+    if (Lindent <= 1)
+        Lindent = 0;
     int f = Lindent;
     if (Pindent == Lindent) {
         Pindent = 0;
@@ -103,13 +102,15 @@ void SetSpaceIndents() {
         f = Pindent;
         Pindent = 0;
     }
-    if (Lindent == 0 && Hindent == 0) return;
+    if (Lindent == 0 && Hindent == 0)
+        return;
     if (LtMargin > 0) {
         Lindent = (uint8_t)(Lindent - 1);
         f -= 1;
     }
     int fc = TabColumn(f);
-    if (TabArray[Lindent][TabStopByte] && TabArray[fc][TabStopByte]) return;
+    if (TabArray[Lindent][TabStopByte] && TabArray[fc][TabStopByte])
+        return;
     memset(TabArray, 0, sizeof TabArray);
     if (Lindent != 0) {
         TabArray[Lindent][TabStopByte] = 1;
@@ -165,8 +166,10 @@ void InitPara() {
 void KillIndents() {
     Lindent = Rindent = Pindent = Hindent = 0;
     for (const auto& e : CancelOrder)
-        if (IndentFlag[e[0]] == 1) PutBControl(e[1], 0);
-    if (NegIndent != 0) PutBControl(vnk::IndentNeg, 0);
+        if (IndentFlag[e[0]] == 1)
+            PutBControl(e[1], 0);
+    if (NegIndent != 0)
+        PutBControl(vnk::IndentNeg, 0);
     memset(IndentFlag, 0, sizeof IndentFlag);
 }
 
@@ -189,7 +192,8 @@ void IndentOrNot() {
 }
 
 void DeleteSpaces(int16_t* pos) {
-    while (InAt(*pos) == pfs::Space && *pos < ILimit) *pos = (int16_t)(*pos + 1);
+    while (InAt(*pos) == pfs::Space && *pos < ILimit)
+        *pos = (int16_t)(*pos + 1);
 }
 
 int16_t ArrayToInteger(int16_t* pos) {
@@ -200,11 +204,4 @@ int16_t ArrayToInteger(int16_t* pos) {
         *pos = (int16_t)(*pos + 1);
     }
     return (int16_t)value;
-}
-
-void ResetIndents() {
-    Lindent = Pindent = Hindent = Rindent = 0;
-    NegIndent = 0;
-    memset(IndentFlag, 0, sizeof IndentFlag);
-    EndPos = 0;
 }

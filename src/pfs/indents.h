@@ -9,15 +9,6 @@
 
 #include <cstdint>
 
-extern uint8_t Lindent;      // left indent: column of the lines after the first; 0 none
-extern uint8_t Pindent;      // first-line column when it starts right of the others; 0 none
-extern uint8_t Hindent;      // hanging indent: columns the first line starts left of Lindent
-extern uint8_t Rindent;      // right indent, columns; 0 none
-extern int16_t NegIndent;    // nonzero while a toolkit user's negative indent is in force
-extern uint8_t IndentFlag[6];// 1 = record written and not yet cancelled:
-                             // [1] 0x40, [2] 0x43, [3] 0x42, [4] 0x41, [5] 0x44; [0] unused
-extern uint8_t EndPos;       // last column of a line of the current paragraph
-
 // Measures the indentation of the paragraph that starts at IRead.
 void FigureIndents();
 // Turns the measured Pindent and Lindent into indent settings and tab stops.
@@ -26,13 +17,16 @@ void SetSpaceIndents();
 void InitPara();
 // Cancels every indent record in force and sets all indents to 0.
 void KillIndents();
+// Advances pos over spaces, stopping at ILimit.
+void DeleteSpaces(int16_t* pos);
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
 // Makes the next tab stop the left indent.
 void IndentToTab();
 // Moves to the left indent; inside a paragraph also writes code 0x44.
 void IndentOrNot();
-// Advances pos over spaces, stopping at ILimit.
-void DeleteSpaces(int16_t* pos);
 // Reads a decimal number at pos (after spaces); 16-bit, wrapping.
 int16_t ArrayToInteger(int16_t* pos);
-
-void ResetIndents();

@@ -13,34 +13,35 @@
 #include "pfs/line_ends.h"
 
 #include "io/input.h"
-#include "pfs/commands.h"
+#include "io/output.h"
 #include "pfs/format.h"
+#include "pfs/format_records.h"
 #include "pfs/indents.h"
+#include "pfs/layout.h"
 #include "pfs/tabs.h"
 #include "stream/codes.h"
-#include "stream/prologue.h"
 #include "stream/records.h"
-
-int16_t IPos = 0;
-int32_t CrFlag = 0;
-int32_t SoftCr = 0;
-int32_t Hard = 0;
-int32_t DoubleSpace = 0;
-int16_t LineSpacing = 0;
-uint8_t LineCount = 0;
-uint8_t LastIPos = 0;
-uint8_t LastSpace = 0;
 
 constexpr int16_t SingleTwips = 240;
 constexpr int16_t DoubleTwips = 480;
 constexpr uint8_t LinesPerPage = 60; // LineCount runs 0..60
 
 // The bytes around the read position.
-static inline uint8_t Prev() { return InAt(IRead - 1); }
-static inline uint8_t Cur() { return InAt(IRead); }
-static inline uint8_t Next() { return InAt(IRead + 1); }
-static inline void Advance(int n) { IRead = (int16_t)(IRead + n); }
-static inline bool DoubleCode(uint8_t b) { return b == pfs::LineEnd2 || b == pfs::LineEnd3; }
+static inline uint8_t Prev() {
+    return InAt(IRead - 1);
+}
+static inline uint8_t Cur() {
+    return InAt(IRead);
+}
+static inline uint8_t Next() {
+    return InAt(IRead + 1);
+}
+static inline void Advance(int n) {
+    IRead = (int16_t)(IRead + n);
+}
+static inline bool DoubleCode(uint8_t b) {
+    return b == pfs::LineEnd2 || b == pfs::LineEnd3;
+}
 
 // --------------------------------------------------------------- line ends ---
 
@@ -50,7 +51,8 @@ static inline bool DoubleCode(uint8_t b) { return b == pfs::LineEnd2 || b == pfs
 static void SkipFiller() {
     Advance(2);
     GetFormat();
-    if (DoubleCode(Cur()) && Next() != pfs::Space) Advance(1);
+    if (DoubleCode(Cur()) && Next() != pfs::Space)
+        Advance(1);
 }
 
 // Hard when Hard is set or an empty line or format records follow.
@@ -68,14 +70,19 @@ static void EndTheLine() {
 // whether the text is double spaced (bit 1).
 static void TakeLineEndValue() {
     uint8_t c = Prev();
-    if (c == pfs::LineEnd1 || c == pfs::LineEnd3) Hard = 1;
-    if (c == pfs::LineEnd0 || c == pfs::LineEnd2) Hard = 0;
-    if (c == pfs::LineEnd0 || c == pfs::LineEnd1) PutSingleSpace();
-    if (DoubleCode(c)) PutDoubleSpace();
+    if (c == pfs::LineEnd1 || c == pfs::LineEnd3)
+        Hard = 1;
+    if (c == pfs::LineEnd0 || c == pfs::LineEnd2)
+        Hard = 0;
+    if (c == pfs::LineEnd0 || c == pfs::LineEnd1)
+        PutSingleSpace();
+    if (DoubleCode(c))
+        PutDoubleSpace();
 }
 
 void ProcessCR() {
-    if (DoubleSpace) SkipFiller();
+    if (DoubleSpace)
+        SkipFiller();
     EndTheLine();
     if (DoubleSpace)
         DoubleLoop();
@@ -86,11 +93,13 @@ void ProcessCR() {
         Hard = 1;
         Advance(1);
     }
-    if (!CrFlag) EatSpaces();
+    if (!CrFlag)
+        EatSpaces();
 }
 
 void PutHardCr() {
-    if (TabType != 0) EndTab();
+    if (TabType != 0)
+        EndTab();
     PutOut(vnk::HardReturn);
     IPos = FirstColumn;
     CrFlag = 1;
@@ -98,7 +107,8 @@ void PutHardCr() {
 }
 
 void PutSoftCr(uint8_t join) {
-    if (join) PutOut(pfs::Space);
+    if (join)
+        PutOut(pfs::Space);
     IPos = Lindent != 0 ? Lindent : FirstColumn;
     SoftCr = 1;
     CheckLineCount();
@@ -107,7 +117,8 @@ void PutSoftCr(uint8_t join) {
 // ------------------------------------------------------------------- pages ---
 
 void PutHardPage() {
-    if (TabType != 0) EndTab();
+    if (TabType != 0)
+        EndTab();
     PutBControl(vnk::HardPage, 0);
     IPos = FirstColumn;
     CrFlag = 1;
@@ -122,7 +133,8 @@ void PutSoftPage() {
 
 void CheckLineCount() {
     LineCount = (uint8_t)(LineCount + 1);
-    if (LineCount > LinesPerPage) LineCount = 0;
+    if (LineCount > LinesPerPage)
+        LineCount = 0;
 }
 
 // ----------------------------------------------------------------- spacing ---
@@ -153,18 +165,21 @@ void SingleLoop() {
 }
 
 void DoubleLoop() {
-    if (!DoubleCode(Prev()) || Cur() != pfs::Space) return;
+    if (!DoubleCode(Prev()) || Cur() != pfs::Space)
+        return;
     do {
-        if (!DoubleCode(Next())) return;
+        if (!DoubleCode(Next()))
+            return;
         PutHardCr();
         Advance(4);
         GetFormat();
-        if (Cur() == pfs::LineEnd2) Advance(1);
+        if (Cur() == pfs::LineEnd2)
+            Advance(1);
     } while (DoubleCode(Prev()) && Cur() == pfs::Space);
 }
 
 int CrChars(uint8_t b) {
-    return b <= pfs::LineEnd3 ? 1 : 0;
+    return pfs::IsLineEnd(b) ? 1 : 0;
 }
 
 // ---------------------------------------------------------------- word wrap ---
@@ -178,11 +193,4 @@ void SpaceOrCr() {
         WriteNormalChar(pfs::Space);
     }
     LastSpace = (uint8_t)(IPos & 0xFF);
-}
-
-void ResetLineEnds() {
-    IPos = 0;
-    CrFlag = SoftCr = Hard = DoubleSpace = 0;
-    LineSpacing = 0;
-    LineCount = LastIPos = LastSpace = 0;
 }

@@ -11,18 +11,6 @@
 
 #include <cstdint>
 
-#include "io/output.h"
-
-extern int16_t IPos;        // column at which the next character will be written
-extern int32_t CrFlag;      // 1: the next text begins a new paragraph
-extern int32_t SoftCr;      // 1 after a soft return; cleared at a paragraph start
-extern int32_t Hard;        // 1: the next line end is hard whatever follows it
-extern int32_t DoubleSpace; // 1: every line end is followed by two filler bytes
-extern int16_t LineSpacing; // twips per line: 240 single, 480 double
-extern uint8_t LineCount;   // lines since the last page break, 0..60
-extern uint8_t LastIPos;    // one past the last column of a line (EndPos + 1)
-extern uint8_t LastSpace;   // low byte of IPos just after the last SpaceOrCr space
-
 // Translates the line end whose code has just been read.
 void ProcessCR();
 // Writes a hard return (closing an open tab first).
@@ -31,8 +19,6 @@ void PutHardCr();
 void PutSoftCr(uint8_t join);
 // Writes a hard page break (code 0xD5).
 void PutHardPage();
-// Writes a soft page break (code 0xD7).
-void PutSoftPage();
 // Counts one line: 0..60, then 0 again.
 void CheckLineCount();
 // Switches to single spacing (code 0x21 on a change).
@@ -48,10 +34,9 @@ int CrChars(uint8_t b);
 // Writes a space, or a soft return in its place when the line is full.
 void SpaceOrCr();
 
-// Writes c as a text byte and advances IPos.
-inline void WriteNormalChar(uint8_t c) {
-    PutOut(c);
-    IPos = (int16_t)(IPos + 1);
-}
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
 
-void ResetLineEnds();
+// Writes a soft page break (code 0xD7).
+void PutSoftPage();

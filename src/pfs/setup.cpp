@@ -13,25 +13,20 @@
 
 #include "pfs/setup.h"
 
-#include "driver/errors.h"
+#include "common/error_codes.h"
 #include "io/input.h"
 #include "io/output.h"
 #include "pfs/attributes.h"
-#include "pfs/body.h"
+#include "pfs/defaults.h"
 #include "pfs/format.h"
 #include "pfs/head_foot.h"
+#include "pfs/layout.h"
 #include "pfs/line_ends.h"
+#include "pfs/paragraph.h"
 #include "pfs/tabs.h"
 #include "stream/codes.h"
 #include "stream/prologue.h"
 #include "stream/records.h"
-
-int16_t PageLength = 0;
-int16_t TopMargin = 0;
-int16_t BotMargin = 0;
-int16_t LtMargin = 0;
-int16_t RtMargin = 0;
-uint8_t Alignment = 0;
 
 constexpr int PfsProgram = 10;
 
@@ -42,7 +37,8 @@ static int HeaderWord(int offset) {
 
 static bool HasSignature() {
     for (int i = 0; i < 3; ++i)
-        if (InAt(pfs::Signature + i) != pfs::SignatureText[i]) return false;
+        if (InAt(pfs::Signature + i) != pfs::SignatureText[i])
+            return false;
     return true;
 }
 
@@ -56,13 +52,17 @@ static void PutMeasure(uint8_t code, int16_t* global, int value) {
 
 static void PageLayout() {
     const int lpi = LPI != 0 ? LPI : 6;
-    PutMeasure(vnk::PageLen, &PageLength, ((HeaderWord(pfs::PageLines) * 144) / lpi) * 10);
-    PutMeasure(vnk::TopMarg, &TopMargin, (HeaderWord(pfs::TopLines) * 1440) / lpi);
-    PutMeasure(vnk::BotMarg, &BotMargin, PageLength - (HeaderWord(pfs::BottomLines) * 1440) / lpi);
-    PutMeasure(vnk::LeftMarg, &LtMargin, HeaderWord(pfs::LeftColumns) * 144);
-    PutMeasure(vnk::RightMarg, &RtMargin, HeaderWord(pfs::RightColumns) * 144);
-    RtMargin = (int16_t)(RtMargin / 144);
-    LtMargin = (int16_t)(LtMargin / 144);
+    // The page length goes through tenths of an inch (144 twips), rounding there.
+    constexpr int TenthInchTwips = InchTwips / 10;
+    PutMeasure(vnk::PageLen, &PageLength,
+               ((HeaderWord(pfs::PageLines) * TenthInchTwips) / lpi) * 10);
+    PutMeasure(vnk::TopMarg, &TopMargin, (HeaderWord(pfs::TopLines) * InchTwips) / lpi);
+    PutMeasure(vnk::BotMarg, &BotMargin,
+               PageLength - (HeaderWord(pfs::BottomLines) * InchTwips) / lpi);
+    PutMeasure(vnk::LeftMarg, &LtMargin, HeaderWord(pfs::LeftColumns) * ColumnTwips);
+    PutMeasure(vnk::RightMarg, &RtMargin, HeaderWord(pfs::RightColumns) * ColumnTwips);
+    RtMargin = (int16_t)(RtMargin / ColumnTwips);
+    LtMargin = (int16_t)(LtMargin / ColumnTwips);
 }
 
 // A stop every fifth column from column 5 (6 without a left margin) while
@@ -71,7 +71,8 @@ static void PageLayout() {
 static void DefaultTabs() {
     int c = LtMargin > 0 ? 5 : 6;
     TabArray[c][TabStopByte] = 1;
-    for (c += 5; c < RtMargin && c < 256; c += 5) TabArray[c][TabStopByte] = 1;
+    for (c += 5; c < RtMargin && c < 256; c += 5)
+        TabArray[c][TabStopByte] = 1;
     SetTabs();
 }
 
@@ -79,14 +80,18 @@ static void DefaultTabs() {
 
 // PFS alignment byte: 0 centred, 2 right, anything else left.
 static uint8_t AlignmentOf(uint8_t b) {
-    if (b == pfs::AlignByteCentre) return 2;
-    if (b == pfs::AlignByteRight) return 1;
+    if (b == pfs::AlignByteCentre)
+        return 2;
+    if (b == pfs::AlignByteRight)
+        return 1;
     return 0;
 }
 
 static void AttributesOf(uint8_t a) {
-    if (a & (pfs::HfUnderline | pfs::HfUnderline2)) PutUnderScore(1);
-    if (a & pfs::HfBold) PutBold(1);
+    if (a & (pfs::HfUnderline | pfs::HfUnderline2))
+        PutUnderScore(1);
+    if (a & pfs::HfBold)
+        PutBold(1);
     if (a & pfs::HfSuper)
         PutScript(1);
     else if (a & pfs::HfSub)
@@ -96,14 +101,18 @@ static void AttributesOf(uint8_t a) {
 // One header or footer block: kind 1 or 2, its two lines, alignment and
 // attribute bytes.  Nothing when the first line is empty.
 static void HeadFootBlock(uint8_t kind, int line1, int line2, int alignAt, int attrAt) {
-    if (InAt(line1) == 0) return;
+    if (InAt(line1) == 0)
+        return;
     StartHeadFoot(kind);
     Alignment = AlignmentOf(InAt(alignAt));
-    if (Alignment != 0) PutBControl(vnk::Align, Alignment);
+    if (Alignment != 0)
+        PutBControl(vnk::Align, Alignment);
     AttributesOf(InAt(attrAt));
     PfsHeadFoot((int16_t)line1);
-    if (InAt(line2) != 0) PfsHeadFoot((int16_t)line2);
-    if (Alignment != 0) CancelAlignment();
+    if (InAt(line2) != 0)
+        PfsHeadFoot((int16_t)line2);
+    if (Alignment != 0)
+        CancelAlignment();
     CancelPfsFonts();
     EndHeadFoot();
 }
@@ -113,7 +122,8 @@ void PfsHeadFoot(int16_t offset) {
     const uint8_t saved = InAt(after);
     InBuf[after] = pfs::EndOfText; // offset <= 558, so after <= 814
     IRead = (int16_t)(offset + 1);
-    while (Done == 0 && ErrType == 0) BodyStep();
+    while (Done == 0 && ErrType == ErrNone)
+        BodyStep();
     PutHardCr();
     InBuf[after] = saved;
     Done = 0;
@@ -126,7 +136,7 @@ int InitPfsp() {
     InitInBuf(PfsInKeep);
     InitOutBuf(PfsOutKeep);
     if (!HasSignature()) {
-        ErrType = 8;
+        ErrType = ErrNotPfs;
         return 0;
     }
     InitControl();
@@ -144,10 +154,4 @@ int InitPfsp() {
     DoubleSpace = 0;
     CrFlag = 1;
     return 1;
-}
-
-void ResetSetup() {
-    PageLength = TopMargin = BotMargin = 0;
-    LtMargin = RtMargin = 0;
-    Alignment = 0;
 }

@@ -4,13 +4,6 @@
 
 #include <cstdint>
 
-extern int16_t PageLength; // page length, twips
-extern int16_t TopMargin;  // top margin, twips
-extern int16_t BotMargin;  // end of the text area from the top of the page, twips
-extern int16_t LtMargin;   // left margin: twips while written, then columns
-extern int16_t RtMargin;   // right margin: twips while written, then columns
-extern uint8_t Alignment;  // 0 none, 1 right, 2 centred, 3 justified
-
 // Keep-backs of the input window and the output buffer.
 constexpr int16_t PfsInKeep = 1024;
 constexpr int16_t PfsOutKeep = 2048;
@@ -20,5 +13,3 @@ constexpr int16_t PfsOutKeep = 2048;
 int InitPfsp();
 // Translates the header or footer line whose length byte stands at offset.
 void PfsHeadFoot(int16_t offset);
-
-void ResetSetup();

@@ -13,16 +13,9 @@
 
 #include "io/input.h"
 #include "io/output.h"
-#include "pfs/line_ends.h"
+#include "pfs/layout.h"
 #include "stream/codes.h"
-#include "stream/prologue.h"
 #include "stream/records.h"
-
-uint8_t TabArray[256][3];
-uint8_t TabType = 0;
-int16_t TabEndPtr = -1;
-uint8_t TabDataWid = 0;
-uint8_t TabDecimal = 0;
 
 constexpr uint8_t TypeOrdinary = 'p';
 constexpr uint8_t TypeDecimalDot = '.';
@@ -30,7 +23,8 @@ constexpr uint8_t TypeDecimalDot = '.';
 void InitializeTabs() {
     memset(TabArray, 0, sizeof TabArray);
     PutBControl(vnk::TabClear, 0);
-    for (int c = 1; c < 256; ++c) TabArray[c][TabTypeByte] = TypeOrdinary;
+    for (int c = 1; c < 256; ++c)
+        TabArray[c][TabTypeByte] = TypeOrdinary;
 }
 
 // One stop of the list: p, q, r by their own code; t and '.' as t; any other
@@ -50,25 +44,31 @@ void SetTabs() {
     PutBControl(vnk::TabClear, 0);
     PutBControl(vnk::TabList, 1);
     for (int c = 1; c < 256; ++c)
-        if (TabArray[c][TabStopByte]) PutStop((uint8_t)c, TabArray[c][TabTypeByte]);
+        if (TabArray[c][TabStopByte])
+            PutStop((uint8_t)c, TabArray[c][TabTypeByte]);
     PutBControl(vnk::TabList, 0);
 }
 
 uint8_t FindNextTab() {
     int c = (uint8_t)((IPos & 0xFF) + 1);
     for (;;) {
-        if (c > 254) return 0;
-        if (TabArray[c][TabStopByte]) return (uint8_t)c;
-        if (c >= LastColumn) return 0;
+        if (c > 254)
+            return 0;
+        if (TabArray[c][TabStopByte])
+            return (uint8_t)c;
+        if (c >= LastColumn)
+            return 0;
         ++c;
     }
 }
 
 uint8_t FindPreviousTab() {
-    if (IPos <= 1) return 1;
+    if (IPos <= 1)
+        return 1;
     int c = (uint8_t)((IPos & 0xFF) - 1);
     for (; c >= 1; --c)
-        if (TabArray[c][TabStopByte]) return (uint8_t)c;
+        if (TabArray[c][TabStopByte])
+            return (uint8_t)c;
     return 0;
 }
 
@@ -78,7 +78,8 @@ uint8_t FindPreviousTab() {
 // as an ordinary tab, so that the stream only ever carries tab codes its
 // readers know and the tab closes with the same code it opened with.
 static uint8_t MoveCode(uint8_t type) {
-    if (type >= vnk::TabP && type <= vnk::TabT) return type;
+    if (type >= vnk::TabP && type <= vnk::TabT)
+        return type;
     return type == TypeDecimalDot ? vnk::TabT : vnk::TabP;
 }
 
@@ -86,10 +87,15 @@ static uint8_t MoveCode(uint8_t type) {
 static uint8_t BackOff(uint8_t type) {
     uint8_t fromWidth = TabDataWid == 0 ? 0 : (uint8_t)(TabDataWid - 1);
     switch (type) {
-    case vnk::TabQ: return fromWidth;
-    case vnk::TabR: return (uint8_t)(TabDataWid / 2);
-    case vnk::TabT: return TabDecimal != 0 ? TabDecimal : fromWidth;
-    default: TabEndPtr = -1; return 0;
+    case vnk::TabQ:
+        return fromWidth;
+    case vnk::TabR:
+        return (uint8_t)(TabDataWid / 2);
+    case vnk::TabT:
+        return TabDecimal != 0 ? TabDecimal : fromWidth;
+    default:
+        TabEndPtr = -1;
+        return 0;
     }
 }
 
@@ -117,12 +123,6 @@ void EndTab() {
 }
 
 void CheckTabEnd() {
-    if (TabType != 0 && IRead == TabEndPtr) EndTab();
-}
-
-void ResetTabs() {
-    memset(TabArray, 0, sizeof TabArray);
-    TabType = 0;
-    TabEndPtr = -1;
-    TabDataWid = TabDecimal = 0;
+    if (TabType != 0 && IRead == TabEndPtr)
+        EndTab();
 }

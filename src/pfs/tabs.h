@@ -8,29 +8,22 @@
 
 #include <cstdint>
 
-constexpr int TabLeaderByte = 0; // byte 0 of an entry: leader
-constexpr int TabStopByte = 1;   // byte 1: 1 when a stop is set at the column
-constexpr int TabTypeByte = 2;   // byte 2: the stop's type character ('p' ordinary)
-
-extern uint8_t TabArray[256][3]; // the stops, indexed by column
-extern uint8_t TabType;          // type of the open tab; 0 when none
-extern int16_t TabEndPtr;        // input position where the open tab's text ends; -1 none
-extern uint8_t TabDataWid;       // width of the text a q, r or t stop aligns (0 here)
-extern uint8_t TabDecimal;       // columns before the decimal point for a t stop (0 here)
-
 // Clears the table (type 'p' in columns 1..255) and writes code 0x79.
 void InitializeTabs();
 // Writes the whole table as a list of stop records.
 void SetTabs();
 // Column of the next stop after IPos, up to LastColumn; 0 for none.
 uint8_t FindNextTab();
-// Column of the nearest stop before IPos; 0 for none (1 at IPos 1 or less).
-uint8_t FindPreviousTab();
 // Translates a tab character at IPos.
 void WriteTab();
 // Closes the open tab.
 void EndTab();
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
+// Column of the nearest stop before IPos; 0 for none (1 at IPos 1 or less).
+uint8_t FindPreviousTab();
 // Closes the open tab when IRead has reached TabEndPtr.
 void CheckTabEnd();
-
-void ResetTabs();

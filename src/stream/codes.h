@@ -150,7 +150,8 @@ constexpr CodeInfo CodeTable[] = {
 // The row of a code, or null for a code this module never writes.
 constexpr const CodeInfo* FindCode(uint8_t code) {
     for (const CodeInfo& row : CodeTable)
-        if (row.code == code) return &row;
+        if (row.code == code)
+            return &row;
     return nullptr;
 }
 

@@ -1,27 +1,22 @@
-// The stream prologue and the layout defaults.
+// The stream prologue: the records that open every stream.
 //
-// Every stream opens with the source-program record, seven fixed records and
-// a default page layout; at the same moment the translator's layout state is
-// set to its defaults, here, in one place.
+// The source-program record and seven records of fixed values come first
+// (InitControl); then the translator sets its layout state to the defaults
+// and has the default page layout written from those values
+// (PutDefaultLayout), so the records always say what the state holds.
 #pragma once
 
 #include <cstdint>
 
-extern int32_t Progname;      // number of the source program; 10 for PFS
-extern int16_t PageWidth;     // page width, twips (12240)
-extern uint8_t LPI;           // lines per inch (6)
-extern int16_t HalfLineTwips; // twips of half a line (120)
-extern int16_t Pitch;         // 100
-extern int16_t ColTwips;      // twips per column (144)
-extern uint8_t FirstColumn;   // first column of a line (1)
-extern uint8_t LastColumn;    // last column of a line of the page (65)
-extern int16_t PageNumb;      // 1
-extern int16_t FntNumber;     // 1
+extern int32_t Progname; // number of the source program; 10 for PFS
 
-// Writes the source-program record and the seven fixed records.
+// Writes the source-program record (low byte of Progname) and the seven fixed records.
 void InitControl();
-// Sets every layout default and writes the default layout records.
-void InitEsp();
+// Writes the default page layout: left margin 0, then the right margin, top
+// and bottom margins, page length and width and line spacing given (twips),
+// two fixed measures (codes 0x22, 0x24 with 0) and code 0x12 with the pitch.
+void PutDefaultLayout(int16_t rightMargin, int16_t topMargin, int16_t botMargin, int16_t pageLength,
+                      int16_t pageWidth, int16_t lineSpacing, uint8_t pitch);
 
 // Back to the start-of-run state.
 void ResetPrologue();

@@ -24,8 +24,10 @@ static void PutHeader(uint8_t code, uint8_t length) {
 // not fit in the room past the limit (a keep-back smaller than the module's
 // own), the buffer is flushed first rather than written past its end.
 static void CopyPayload(const void* data, int length) {
-    if (length <= 0) return;
-    if (OWrite + length > OutBufSize) WriteOutBuf();
+    if (length <= 0)
+        return;
+    if (OWrite + length > OutBufSize)
+        WriteOutBuf();
     memcpy(OutBuf + OWrite, data, (size_t)length);
     OWrite = (int16_t)(OWrite + length);
 }
@@ -53,7 +55,8 @@ void PutLControl(uint8_t code, int32_t value) {
 // A text longer than the length byte can say is cut to 255 characters.
 void PutSControl(uint8_t code, const char* text) {
     size_t n = strlen(text);
-    if (n > 255) n = 255;
+    if (n > 255)
+        n = 255;
     if (n == 1) {
         PutHeader(code, 2);
         PutOut((uint8_t)text[0]);
@@ -67,7 +70,8 @@ void PutSControl(uint8_t code, const char* text) {
 // A text longer than 254 characters is cut to 254.
 void PutBSControl(uint8_t code, uint8_t value, const char* text) {
     size_t n = strlen(text);
-    if (n > 254) n = 254;
+    if (n > 254)
+        n = 254;
     if (n == 0) {
         PutHeader(code, 2);
         PutOut(value);

@@ -13,6 +13,11 @@ void PutControl(uint8_t code, uint8_t length, const void* data);
 void PutBControl(uint8_t code, uint8_t value);
 // 0x00, code, 2, value low byte first.
 void PutIControl(uint8_t code, int16_t value);
+
+// ---- Services for the suite's other modules ----
+// Part of the toolkit every module carries; this module's translation does
+// not call them.
+
 // 0x00, code, 4, value least significant byte first.
 void PutLControl(uint8_t code, int32_t value);
 // 0x00, code, n, text; a one-character text is padded with its 0x00 (n 2).

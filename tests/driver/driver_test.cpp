@@ -12,7 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "driver/errors.h"
+#include "common/error_codes.h"
+#include "common/error_file.h"
+#include "common/paths.h"
+#include "common/run_settings.h"
+#include "driver/report.h"
 #include "driver/response_file.h"
 #include "driver/services.h"
 #include "driver/startup.h"
@@ -35,11 +39,15 @@ struct EnvVar {
 
 class Startup : public ::testing::Test {
   protected:
-    void TearDown() override { ResetStartup(); }
+    void TearDown() override {
+        ResetStartup();
+        ResetRunSettings();
+    }
     // Takes args (entry 0 the program; they live as long as the test) and
     // applies them, in StartUp's order; the directories only when asked.
     void Apply(Args args, bool dirs = false) {
         ResetStartup();
+        ResetRunSettings();
         store = std::move(args);
         ptrs.clear();
         for (auto& a : store)
@@ -53,6 +61,7 @@ class Startup : public ::testing::Test {
     // The entries a response file holding text gives.
     Args Lines(const std::string& text) {
         ResetStartup();
+        ResetRunSettings();
         testfs::WriteFile(dir / "r", text);
         EXPECT_EQ(TakeResponseFile("prog", (dir / "r").c_str()), 0);
         return Args(ArgV + 1, ArgV + ArgC);
@@ -230,7 +239,9 @@ class Errors : public ::testing::Test {
     void TearDown() override {
         EXPECT_EQ(chdir(old_), 0);
         ResetStartup();
-        ResetErrors();
+        ResetRunSettings();
+        ResetErrorCode();
+        ResetErrorFile();
     }
     testfs::TempDir dir;
     char old_[4096];
@@ -263,7 +274,8 @@ TEST_F(Errors, MessageFileWriter) {
                  {0, {}, 0, "t", "", "", 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + (c.msgs.empty() ? "" : " " + c.msgs[0].second.substr(0, 9)));
-        ResetErrors();
+        ResetErrorCode();
+        ResetErrorFile();
         ErrType = c.errBefore;
         for (const auto& [code, msg] : c.msgs)
             CreateErrMsgFile(code, msg.c_str(), c.path);

@@ -13,12 +13,15 @@ using namespace vnk;
 
 Bytes Times(const Bytes& b, int n) {
     Bytes r;
-    while (n-- > 0) r.insert(r.end(), b.begin(), b.end());
+    while (n-- > 0)
+        r.insert(r.end(), b.begin(), b.end());
     return r;
 }
 
 // Runs the program on doc; returns the target.
-Bytes Translate(const Bytes& doc) { return B(testprog::TranslateBytes(doc)); }
+Bytes Translate(const Bytes& doc) {
+    return B(testprog::TranslateBytes(doc));
+}
 
 // 26 bytes: a first line indented by 2 and hyphen-joined, a date field, a digit command, a
 // tab to the stop at 6 closed by the hard return the empty line after it forces.

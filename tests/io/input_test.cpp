@@ -1,5 +1,9 @@
 // The input window over real files: fills, refills, seeks, saved positions and readers.
-#include "driver/errors.h"
+#include "common/error_codes.h"
+#include "common/error_file.h"
+#include "common/paths.h"
+#include "common/run_settings.h"
+#include "driver/report.h"
 #include "driver/startup.h"
 #include "io/input.h"
 #include "support/files.h"
@@ -11,14 +15,16 @@ using V = std::vector<long>;
 // Byte i is (i * 7 + i / 251) & 0xFF: no short period.
 Bytes Pattern(size_t n) {
     Bytes b(n);
-    for (size_t i = 0; i < n; ++i) b[i] = (uint8_t)((i * 7 + i / 251) & 0xFF);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = (uint8_t)((i * 7 + i / 251) & 0xFF);
     return b;
 }
 
 struct InputWindow : TranslatorTest {
     Bytes Drain() { // reads with GetIn until Done
         Bytes got;
-        while (!Done) got.push_back((uint8_t)GetIn());
+        while (!Done)
+            got.push_back((uint8_t)GetIn());
         return got;
     }
 };
@@ -30,7 +36,8 @@ TEST_F(InputWindow, EverySizeIsReadWhole) {
         LoadWindow(src), Done = 0;
         long last = (n < 16384 ? n : 16384) - 1; // at 16384 the fill cannot tell the file ends
         EXPECT_EQ((V{IDone, ILast, ILimit}), (V{n < 16384, last, n < 16384 ? last : 15359})) << n;
-        if (n == 0) continue;
+        if (n == 0)
+            continue;
         EXPECT_EQ(Drain(), src) << n;
         EXPECT_EQ((V{GetIn(), IRead, ErrType}), (V{src.back(), ILast, 0})) << n;
     }
@@ -40,13 +47,18 @@ TEST_F(InputWindow, EverySizeIsReadWhole) {
 TEST_F(InputWindow, RefillKeepBack) {
     Bytes src = Pattern(40000);
     LoadWindow(src);
-    for (int i = 0; i < 15360; ++i) GetIn(); // the call at ILimit refills
+    for (int i = 0; i < 15360; ++i)
+        GetIn(); // the call at ILimit refills
     EXPECT_EQ((V{IRead, ILimit, ILast}), (V{1024, 15359, 16383}));
     EXPECT_EQ((Bytes{InBuf[0], InBuf[1023], InBuf[16383]}),
               (Bytes{src[15359 - 1023], src[15359], src[15359 - 1023 + 16383]}));
-    const struct { size_t size; int16_t at, read, last; } cases[] = {
-        {40000, 14000, 1024, 16383}, {40000, 1026, 1024, 16383}, {40000, 1025, 0, 16383},
-        {3000, 2500, 2500, 2999}};
+    const struct {
+        size_t size;
+        int16_t at, read, last;
+    } cases[] = {{40000, 14000, 1024, 16383},
+                 {40000, 1026, 1024, 16383},
+                 {40000, 1025, 0, 16383},
+                 {3000, 2500, 2500, 2999}};
     for (const auto& c : cases) {
         src = Pattern(c.size);
         LoadWindow(src, c.at), FillInBuf(), Done = 0;

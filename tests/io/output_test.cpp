@@ -1,5 +1,9 @@
 // The output buffer and the record writers over real files.
-#include "driver/errors.h"
+#include "common/error_codes.h"
+#include "common/error_file.h"
+#include "common/paths.h"
+#include "common/run_settings.h"
+#include "driver/report.h"
 #include "driver/startup.h"
 #include "io/input.h"
 #include "io/output.h"
@@ -18,7 +22,8 @@ struct OutputBuffer : TranslatorTest {
 // Puts n bytes counting up from `from`; returns them.
 Bytes Put(int n, int from = 0) {
     Bytes b((size_t)n);
-    for (int i = 0; i < n; ++i) PutOut(b[(size_t)i] = (uint8_t)(from + i));
+    for (int i = 0; i < n; ++i)
+        PutOut(b[(size_t)i] = (uint8_t)(from + i));
     return b;
 }
 
@@ -28,8 +33,10 @@ TEST_F(OutputBuffer, FlushKeepsByHowMuchIsHeld) {
     EXPECT_EQ(OWrite, 14335);
     PutOut(0xAA);
     EXPECT_EQ((V{OWrite, OutBuf[0], OutBuf[2047]}), (V{2048, 12288 & 0xFF, 0xAA}));
-    const struct { int held, kept; } cases[] = {
-        {3000, 2048}, {2049, 2048}, {2048, 260}, {1000, 260}, {261, 260}, {260, 0}, {1, 0}};
+    const struct {
+        int held, kept;
+    } cases[] = {{3000, 2048}, {2049, 2048}, {2048, 260}, {1000, 260},
+                 {261, 260},   {260, 0},     {1, 0}};
     for (auto [held, kept] : cases) {
         OWrite = 0;
         size_t mark = Mark();
@@ -58,12 +65,12 @@ TEST_F(OutputBuffer, EveryPayloadKind) {
     PutLControl(0x52, 0x01020304), PutXYControl(0x53, 1, -1), PutString("ok");
     std::string t(300, 'x'); // the length byte caps a text at 255, or 254 after a value
     PutSControl(0x50, t.c_str()), PutBSControl(0x51, 7, t.c_str());
-    Bytes want = {0x00, 0x4F, 0x01, 0x03, 0x00, 0x65, 0x02, 0x90, 0x24, 0x00, 0x64, 0x02, 0x80,
-                  0x8F, 0x00, 0xC4, 0x00, 0x00, 0xC5, 0x03, 'a',  'b',  'c',  0x00, 0x50, 0x00,
-                  0x00, 0x50, 0x02, 'A',  0x00, 0x00, 0x50, 0x02, 'A',  'B',  0x00, 0x51, 0x02,
-                  0x05, 0x00, 0x00, 0x51, 0x03, 0x05, 'A',  'B',  0x00, 0x52, 0x04, 0x04, 0x03,
-                  0x02, 0x01, 0x00, 0x53, 0x08, 1,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF,
-                  'o',  'k'};
+    Bytes want = {0x00, 0x4F, 0x01, 0x03, 0x00, 0x65, 0x02, 0x90, 0x24, 0x00, 0x64, 0x02,
+                  0x80, 0x8F, 0x00, 0xC4, 0x00, 0x00, 0xC5, 0x03, 'a',  'b',  'c',  0x00,
+                  0x50, 0x00, 0x00, 0x50, 0x02, 'A',  0x00, 0x00, 0x50, 0x02, 'A',  'B',
+                  0x00, 0x51, 0x02, 0x05, 0x00, 0x00, 0x51, 0x03, 0x05, 'A',  'B',  0x00,
+                  0x52, 0x04, 0x04, 0x03, 0x02, 0x01, 0x00, 0x53, 0x08, 1,    0,    0,
+                  0,    0xFF, 0xFF, 0xFF, 0xFF, 'o',  'k'};
     want = want + Rec(0x50, Bytes(255, 'x')) + Rec(0x51, Bytes{7} + Bytes(254, 'x'));
     EXPECT_EQ(Hex(Output()), Hex(want));
 }
@@ -82,7 +89,8 @@ TEST_F(OutputBuffer, FullPayloadAroundTheLimit) {
 
 // A failed write is error 5 and the flushes go on.
 TEST_F(OutputBuffer, AFullDeviceIsError5) {
-    if (!testfs::Exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    if (!testfs::Exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
     OutFileName = "/dev/full";
     ASSERT_EQ(InitOut(), 0);
     Put(30000);

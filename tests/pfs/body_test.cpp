@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "pfs/indents.h"
+#include "pfs/layout.h"
 #include "pfs/line_ends.h"
 #include "pfs/setup.h"
 #include "stream/codes.h"
@@ -16,21 +17,31 @@ using namespace vnk;
 // A whole body and the stream after the setup.
 using Case = std::pair<Bytes, Bytes>;
 class Body : public TranslatorTest, public ::testing::WithParamInterface<Case> {};
-TEST_P(Body, Translate) { EXPECT_EQ(Hex(TranslateBody(GetParam().first)), Hex(GetParam().second)); }
+TEST_P(Body, Translate) {
+    EXPECT_EQ(Hex(TranslateBody(GetParam().first)), Hex(GetParam().second));
+}
 
 // A body ended by the end-of-text byte; one paragraph so ended (followed by one more byte).
-Case Doc(const Bytes& body, const Bytes& want) { return {body + Eot, want}; }
-Case Para(const Bytes& text, const Bytes& want) { return {text + Eot, P + want + CR}; }
-Case ParaDot(const Bytes& text, const Bytes& want) { return {text + Eot + B("."), P + want + CR}; }
+Case Doc(const Bytes& body, const Bytes& want) {
+    return {body + Eot, want};
+}
+Case Para(const Bytes& text, const Bytes& want) {
+    return {text + Eot, P + want + CR};
+}
+Case ParaDot(const Bytes& text, const Bytes& want) {
+    return {text + Eot + B("."), P + want + CR};
+}
 const auto Marg = [](int16_t l, int16_t r) { return RecI(LeftMarg, l) + RecI(RightMarg, r); };
 
 // Dropped: 04-06, 08, 0A-0D, 0F-1F; text: 20-7F but the star; lead bytes plain, FF as 1F.
 using Translator = TranslatorTest;
 TEST_F(Translator, EveryByteClass) {
     Bytes body = "a\4\5\6\10\n\13\14\r"_b, want = P + B("a");
-    for (int c = 0x0F; c <= 0x1F; ++c) body.push_back((uint8_t)c);
+    for (int c = 0x0F; c <= 0x1F; ++c)
+        body.push_back((uint8_t)c);
     for (int c = 0x20; c <= 0x7F; ++c)
-        if (c != '*') body.push_back((uint8_t)c), want.push_back((uint8_t)c);
+        if (c != '*')
+            body.push_back((uint8_t)c), want.push_back((uint8_t)c);
     for (int c = 0x80; c <= 0xFF; ++c) {
         body = body + Bytes{(uint8_t)c, 0x00};
         want.push_back(c == 0xFF ? 0x1F : (uint8_t)c);
@@ -57,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParaDot("\301\37x"_b, Sc(2) + Sc(3) + Ul(1) + St(1) + St(3) + B("A") + Ul(0) + St(2) +
                                   St(0) + Sc(0) + B("x")),
         ParaDot("\301\4\302\2x"_b, St(1) + B("A") + St(0) + St(2) + B("B") + St(0) + B("x")),
-        ParaDot("a\301\2"_b, B("a") + St(2) + B("A") + St(0))), ByIndex());
+        ParaDot("a\301\2"_b, B("a") + St(2) + B("A") + St(0))),
+    ByIndex());
 
 INSTANTIATE_TEST_SUITE_P(
     InputEnds, Body,
@@ -72,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
         // the paragraph set-up steps over spaces by index: the end of text is still read
         Case{"x\1  \16"_b, P + B("x") + CR + RecB(IndentFirst, 3) + P + CR},
         // a last lead byte is its own attribute byte: C1 has bit 0 and is not written, 80 is
-        Case{"a\301"_b, P + B("a")}, Case{"a\200"_b, P + "a\200"_b}), ByIndex());
+        Case{"a\301"_b, P + B("a")}, Case{"a\200"_b, P + "a\200"_b}),
+    ByIndex());
 
 // A body starts with Hard set, so its first line end is hard; "A" 0 then clears Hard.
 const Bytes PA = P + B("A") + CR, Dbl = RecI(Spacing, 480);
@@ -110,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
         Doc("A\2B\0 \2C\0 \7\5\1\0PD"_b, PA + Dbl + P + B("B C") + Marg(0, 11520) + B("D") + CR),
         // a soft end keeps a tab open; a page break closes it and the paragraph goes on
         Doc("A\0x\ty\0z"_b, PA + P + B("x") + TabOn + B("y z") + TabOff + CR),
-        Para("x\ty*N*z"_b, B("x") + TabOn + B("y") + TabOff + RecB(HardPage, 0) + B("z"))), ByIndex());
+        Para("x\ty*N*z"_b, B("x") + TabOn + B("y") + TabOff + RecB(HardPage, 0) + B("z"))),
+    ByIndex());
 
 const Bytes Page = RecB(HardPage, 0), Wrapped = {0x70, 0x8F};
 INSTANTIATE_TEST_SUITE_P(
@@ -150,7 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
         Para("a\7\2bcd"_b, B("a") + Marg(14256, 14400) + B("bcd")),
         Para("a\7\1bcd"_b, B("a") + Marg(14256, 14400) + CR + P + B("bcd")),
         // a record past the input reads 0 there; reading resumes on a 0, a hard line end
-        Case{"a\7\11\1\5"_b, P + B("a") + Marg(720, 0) + CR}), ByIndex());
+        Case{"a\7\11\1\5"_b, P + B("a") + Marg(720, 0) + CR}),
+    ByIndex());
 
 // 255 columns wrap in 16 bits; the left margin is kept as that over 144, the right as its byte.
 TEST_F(Translator, MarginsAbove227ColumnsWrap) {
@@ -178,13 +193,15 @@ TEST_F(Translator, LongMixedRunsCopyExactly) {
     bool bold = false;
     for (int i = 0; body.size() < 30000; ++i) {
         for (int k = 0; k < i % 21; ++k) {
-            if (bold) want = want + St(0), bold = false;
+            if (bold)
+                want = want + St(0), bold = false;
             body.push_back((uint8_t)('a' + (i + k) % 26)), want.push_back(body.back());
         }
         const uint8_t attr = i % 3 == 0 ? 0x42 : 0x02;
         for (int k = 0; k < (i * 7) % 19 + 1; ++k) {
             const uint8_t lead = (uint8_t)(0xC0 + (i + k) % 64);
-            if (!bold) want = want + St(2), bold = true;
+            if (!bold)
+                want = want + St(2), bold = true;
             body = body + Bytes{lead, attr};
             want.push_back(attr == 0x42 ? (lead == 0xFF ? 0x1F : lead) : (uint8_t)(lead & 0x7F));
         }
@@ -201,13 +218,15 @@ class LineCounter : public TranslatorTest,
 TEST_P(LineCounter, Counts) {
     auto [hardEnds, last, want] = GetParam();
     Bytes body;
-    for (int i = 0; i < hardEnds; ++i) body = body + "a\1"_b;
+    for (int i = 0; i < hardEnds; ++i)
+        body = body + "a\1"_b;
     TranslateBody(body + B(last) + Eot);
     EXPECT_EQ(LineCount, want);
 }
 INSTANTIATE_TEST_SUITE_P(LineEnds, LineCounter,
                          ::testing::Values(std::tuple{59, "a", 60}, std::tuple{60, "a", 0},
-                                           std::tuple{1, "b*N*c", 1}), ByIndex());
+                                           std::tuple{1, "b*N*c", 1}),
+                         ByIndex());
 
 // A space past LastIPos is a soft return; the word since the last space moves along.
 TEST_F(Translator, SpaceOrCrBreaksOnlyPastLastIPos) {

@@ -4,8 +4,10 @@
 #include "io/input.h"
 #include "io/output.h"
 #include "pfs/attributes.h"
+#include "pfs/defaults.h"
 #include "pfs/head_foot.h"
 #include "pfs/indents.h"
+#include "pfs/layout.h"
 #include "pfs/line_ends.h"
 #include "pfs/setup.h"
 #include "pfs/tabs.h"
@@ -30,14 +32,18 @@ struct LayoutState : TranslatorTest {
 
 Bytes Recs(uint8_t code, std::initializer_list<uint8_t> values) {
     Bytes b;
-    for (uint8_t v : values) b = b + RecB(code, v);
+    for (uint8_t v : values)
+        b = b + RecB(code, v);
     return b;
 }
 const auto Lf = [](uint8_t v) { return RecB(IndentLeft, v); };
 const auto Hg = [](uint8_t v) { return RecB(IndentHang, v); };
 const auto Fi = [](uint8_t v) { return RecB(IndentFirst, v); };
 const auto Line = [](const std::string& text, uint8_t end) { return B(text) + Bytes{end}; };
-void Stops(int from) { for (int c = from; c < 65; c += 5) TabArray[c][1] = 1; } // a ruler
+void Stops(int from) {
+    for (int c = from; c < 65; c += 5)
+        TabArray[c][1] = 1;
+} // a ruler
 void Stop(int c, uint8_t type, uint8_t leader = 0) { // entry: leader, stop flag, type
     TabArray[c][0] = leader, TabArray[c][1] = 1, TabArray[c][2] = type;
 }
@@ -56,7 +62,8 @@ TEST_F(LayoutState, AttributesWriteOnlyOnAChange) {
     PutUnderScore(1), PutStrike(1), PutItalic(1);
     for (uint8_t r : {2, 3, 255}) { // other requests do nothing
         PutBold(r), PutItalic(r), PutShadow(r), PutOutline(r), PutUnderScore(r), PutStrike(r);
-        if (r != 2) PutScript(r);
+        if (r != 2)
+            PutScript(r);
     }
     EXPECT_EQ(Since(mark_), Hex(Recs(Style, {2, 3, 1, 0, 2, 0}) + Recs(Script, {2, 3, 0, 3, 0}) +
                                 Recs(Underline, {1}) + Recs(Strike, {'-', 0}) +
@@ -72,7 +79,8 @@ TEST_F(LayoutState, AttributesSavedAndRestored) {
         *flags[i] = 1, Alignment = 3, LtMargin = 5, RtMargin = 60, IPos = 300 + i, SaveFlags();
         EXPECT_EQ((V{AttrSave, Alignment, IPos}), (V{1 << i, 0, 1})) << i;
         *flags[(i + 1) % 6] = 1, Alignment = 2, LtMargin = 0, RtMargin = 70, RestoreFlags();
-        for (int j = 0; j < 6; ++j) EXPECT_EQ(*flags[j], j == i ? 1 : 0) << i << "/" << j;
+        for (int j = 0; j < 6; ++j)
+            EXPECT_EQ(*flags[j], j == i ? 1 : 0) << i << "/" << j;
         EXPECT_EQ((V{Alignment, LtMargin, RtMargin, IPos}), (V{3, 5, 60, 44 + i}));
         CancelAttributes();
     }
@@ -93,11 +101,15 @@ TEST_F(LayoutState, TabListCodesFollowTheStopType) {
 // From IPos's low byte: next up to LastColumn (never 255), previous down to 1.
 TEST_F(LayoutState, TabSearchesUseTheLowByte) {
     Stops(6), Stop(1, 'p'), Stop(66, 'p'), Stop(254, 'p'), Stop(255, 'p');
-    const struct { int16_t pos; uint8_t last, next, prev; } cases[] = {
-        {8, 65, 11, 6},   {6, 65, 11, 1},    {0, 65, 1, 1},   {1, 65, 6, 1},   {-7, 65, 0, 1},
-        {2, 65, 6, 1},    {60, 65, 61, 56},  {61, 65, 0, 56}, {255, 65, 1, 254},
-        {256, 65, 1, 255}, {-1, 65, 1, 1},   {257, 65, 6, 0}, {300, 65, 46, 41},
-        {65, 65, 66, 61}, {68, 65, 0, 66},   {250, 255, 254, 66}, {254, 255, 0, 66},
+    const struct {
+        int16_t pos;
+        uint8_t last, next, prev;
+    } cases[] = {
+        {8, 65, 11, 6},    {6, 65, 11, 1},    {0, 65, 1, 1},    {1, 65, 6, 1},
+        {-7, 65, 0, 1},    {2, 65, 6, 1},     {60, 65, 61, 56}, {61, 65, 0, 56},
+        {255, 65, 1, 254}, {256, 65, 1, 255}, {-1, 65, 1, 1},   {257, 65, 6, 0},
+        {300, 65, 46, 41}, {65, 65, 66, 61},  {68, 65, 0, 66},  {250, 255, 254, 66},
+        {254, 255, 0, 66},
     };
     for (const auto& c : cases) {
         IPos = c.pos, LastColumn = c.last;
@@ -107,7 +119,10 @@ TEST_F(LayoutState, TabSearchesUseTheLowByte) {
 
 // Back-off q: width - 1, r: width / 2, t: decimals else width - 1; no stop ahead: a space.
 TEST_F(LayoutState, TabMovesAndBackOffs) {
-    const struct { uint8_t type, wid, dec, code, back; int16_t end; } cases[] = {
+    const struct {
+        uint8_t type, wid, dec, code, back;
+        int16_t end;
+    } cases[] = {
         {'q', 6, 0, 'q', 5, 77}, {'q', 0, 0, 'q', 0, 77}, {'r', 9, 0, 'r', 4, 77},
         {'r', 1, 0, 'r', 0, 77}, {'t', 9, 3, 't', 3, 77}, {'t', 5, 0, 't', 4, 77},
         {'t', 0, 0, 't', 0, 77}, {'s', 9, 3, 's', 0, -1}, {'p', 9, 3, 'p', 0, -1},
@@ -133,7 +148,12 @@ TEST_F(LayoutState, IndentsMeasuredAndCancelled) {
     const Bytes hang = Line("first", 0) + Line("    second", 1), aligned = B("   x") + hang;
     const Bytes even = Line("   ab", 0) + Line("   cd", 1), flat = Line("ab", 0) + Line("cd ef", 1);
     const Bytes neg = Lf(0) + RecB(IndentNeg, 1) + Hg(4) + P; // Hindent 5 > Lindent 4
-    const struct { void (*prep)(); Bytes text, want; int ipos, iread; Bytes kill; } cases[] = {
+    const struct {
+        void (*prep)();
+        Bytes text, want;
+        int ipos, iread;
+        Bytes kill;
+    } cases[] = {
         {[] { Stops(6); }, hang, Ruler({5}) + Hg(5) + P, 1, 0, Hg(0)},
         {[] { LtMargin = 10, Stops(5); }, Line("  ab", 0) + Line("      cd", 1),
          Ruler({2, 6}) + Lf(2) + Hg(6) + P, 2, 2, Lf(0) + Hg(0)},
@@ -160,13 +180,14 @@ TEST_F(LayoutState, IndentsMeasuredAndCancelled) {
         {[] { Hard = 1; }, Bytes(300, ' ') + Line("x", 1), Fi(45) + P, 45, 300, Fi(0)},
         {[] { Hard = 1; }, Bytes(255, ' ') + Line("x", 1), P, 1, 255, {}},
         // line end at 16380, spaces at 16381..16384: measured after an early refill
-        {[] { IRead = 15000; }, Bytes(16375, 'a') + hang + Bytes(99, 'z'),
-         Ruler({5}) + Hg(5) + P, 1, 1024, Hg(0)},
+        {[] { IRead = 15000; }, Bytes(16375, 'a') + hang + Bytes(99, 'z'), Ruler({5}) + Hg(5) + P,
+         1, 1024, Hg(0)},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
         InitEsp(), LoadWindow(c.text), Hard = Done = 0;
-        if (c.prep) c.prep();
+        if (c.prep)
+            c.prep();
         EXPECT_EQ(Para(), Hex(c.want)) << i;
         EXPECT_EQ((V{IPos, IRead}), (V{c.ipos, c.iread})) << i;
         size_t m = Mark();
@@ -201,10 +222,10 @@ TEST_F(LayoutState, IndentEdgeValues) {
     Lindent = 4, Rindent = 3, Pindent = 2, Hindent = 1, NegIndent = 2;
     KillIndents(), KillIndents(); // a negative indent set by the caller is cancelled each time
     EXPECT_EQ((V{Lindent + Rindent + Pindent + Hindent, NegIndent}), (V{0, 2}));
-    EXPECT_EQ(Since(mark_), Hex(Recs(IndentRight, {5}) + P + Recs(IndentRight, {0}) + Hg(3) + P +
-                                Hg(0) + Ruler({255}) + Lf(0) + Hg(0) + Fi(0) +
-                                Recs(IndentRight, {0}) + Recs(IndentTo, {0}) +
-                                Recs(IndentNeg, {0, 0})));
+    EXPECT_EQ(Since(mark_),
+              Hex(Recs(IndentRight, {5}) + P + Recs(IndentRight, {0}) + Hg(3) + P + Hg(0) +
+                  Ruler({255}) + Lf(0) + Hg(0) + Fi(0) + Recs(IndentRight, {0}) +
+                  Recs(IndentTo, {0}) + Recs(IndentNeg, {0, 0})));
 }
 
 // Numbers are read as 16 bits.

@@ -2,12 +2,16 @@
 // footer blocks and the justification; and headers, footnotes and column layouts alone.
 #include <tuple>
 
+#include "driver/run.h"
 #include "io/output.h"
 #include "pfs/attributes.h"
-#include "pfs/body.h"
+#include "pfs/defaults.h"
 #include "pfs/head_foot.h"
 #include "pfs/indents.h"
+#include "pfs/layout.h"
 #include "pfs/line_ends.h"
+#include "pfs/paragraph.h"
+#include "pfs/read_input.h"
 #include "stream/codes.h"
 #include "stream/prologue.h"
 #include "support/harness.h"
@@ -18,7 +22,8 @@ using namespace vnk;
 // A header (kind 1) or footer (2) block, each line a paragraph ending in two returns.
 Bytes Block(uint8_t kind, const Bytes& open, const std::vector<Bytes>& lines, const Bytes& close) {
     Bytes b = RecB(HeadFoot, kind) + RecB(HeadFootDef, kind) + open;
-    for (const Bytes& l : lines) b = b + P + l + CR + CR;
+    for (const Bytes& l : lines)
+        b = b + P + l + CR + CR;
     return b + close + RecB(HeadFootDef, 0);
 }
 
@@ -54,10 +59,13 @@ INSTANTIATE_TEST_SUITE_P(
         // each, so no left margin and one stop at 6 although right of the right margin
         Case{PfsDoc().Word(0, 200).Word(10, 255).Word(12, 255),
              Rec(PageLen, {0x80, 0xBB}) + RecI(TopMarg, 1440) + Rec(BotMarg, {0xE0, 0xB5}) +
-                 Rec(LeftMarg, Wrapped) + Rec(RightMarg, Wrapped) + Ruler({6})}), ByIndex());
+                 Rec(LeftMarg, Wrapped) + Rec(RightMarg, Wrapped) + Ruler({6})}),
+    ByIndex());
 
 // Header and footer blocks come after the default layout.
-Case H(const PfsDoc& doc, const Bytes& blocks) { return {doc, DefaultLayout() + blocks}; }
+Case H(const PfsDoc& doc, const Bytes& blocks) {
+    return {doc, DefaultLayout() + blocks};
+}
 INSTANTIATE_TEST_SUITE_P(
     HeadFoot, Setup,
     ::testing::Values(
@@ -83,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         // no indents in a header: spaces are text; an enhanced character sets the
         // attributes to its own bits, which plain text keeps
         H(PfsDoc().Line(328, B("  a\301\2b")).Byte(822, 1).Byte(828, 0x01),
-          Block(1, Ul(1), {B("  a") + Ul(0) + St(2) + B("Ab")}, St(0)))), ByIndex());
+          Block(1, Ul(1), {B("  a") + Ul(0) + St(2) + B("Ab")}, St(0)))),
+    ByIndex());
 
 using HeadFootTest = TranslatorTest;
 
@@ -122,7 +131,8 @@ TEST_F(HeadFootTest, ColumnLayoutStopsAtTheFiftiethColumn) {
     BeginColumnLayout(), CrFlag = 0, GetNextColumn();
     EXPECT_EQ(Hex(OutputSince(m)), Hex(Column(1, 1, 30) + Column(2, 35, 64)));
     EXPECT_EQ(std::tuple(InColumn, IPos, CrFlag), std::tuple(1, 35, 1));
-    for (int i = 3; i <= 51; ++i) GetNextColumn();
+    for (int i = 3; i <= 51; ++i)
+        GetNextColumn();
     m = Mark();
     GetNextColumn(), CrFlag = 0, EndColumnLayout();
     EXPECT_EQ(Hex(OutputSince(m)), Hex(Column(50, 200, 250) + RecB(ColumnNo, 0)));

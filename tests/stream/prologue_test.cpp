@@ -4,8 +4,10 @@
 
 #include "io/output.h"
 #include "pfs/attributes.h"
+#include "pfs/defaults.h"
 #include "pfs/head_foot.h"
 #include "pfs/indents.h"
+#include "pfs/layout.h"
 #include "pfs/line_ends.h"
 #include "pfs/setup.h"
 #include "pfs/tabs.h"
@@ -17,19 +19,20 @@
 // right 65 x 144 = 9360, top 1440, bottom 14400, page length 15840, width 12240,
 // spacing 240, two fixed 0 measures, 100, tabs cleared.
 Bytes StreamPrologue() {
-    return {0x00, 0xF0, 0x01, 0x0A, 0x00, 0x00, 0x01, 0x07, 0x00, 0x01, 0x01, 0x06, 0x00, 0x02,
-            0x01, 0x07, 0x00, 0x03, 0x01, 0x07, 0x00, 0x04, 0x01, 0x00, 0x00, 0x06, 0x01, 0x00,
-            0x00, 0x09, 0x01, 0x90, 0x00, 0x64, 0x02, 0x00, 0x00, 0x00, 0x65, 0x02, 0x90, 0x24,
-            0x00, 0x62, 0x02, 0xA0, 0x05, 0x00, 0x63, 0x02, 0x40, 0x38, 0x00, 0x60, 0x02, 0xE0,
-            0x3D, 0x00, 0x61, 0x02, 0xD0, 0x2F, 0x00, 0x21, 0x02, 0xF0, 0x00, 0x00, 0x22, 0x02,
-            0x00, 0x00, 0x00, 0x24, 0x02, 0x00, 0x00, 0x00, 0x12, 0x01, 0x64, 0x00, 0x79, 0x01,
-            0x00};
+    return {0x00, 0xF0, 0x01, 0x0A, 0x00, 0x00, 0x01, 0x07, 0x00, 0x01, 0x01, 0x06, 0x00,
+            0x02, 0x01, 0x07, 0x00, 0x03, 0x01, 0x07, 0x00, 0x04, 0x01, 0x00, 0x00, 0x06,
+            0x01, 0x00, 0x00, 0x09, 0x01, 0x90, 0x00, 0x64, 0x02, 0x00, 0x00, 0x00, 0x65,
+            0x02, 0x90, 0x24, 0x00, 0x62, 0x02, 0xA0, 0x05, 0x00, 0x63, 0x02, 0x40, 0x38,
+            0x00, 0x60, 0x02, 0xE0, 0x3D, 0x00, 0x61, 0x02, 0xD0, 0x2F, 0x00, 0x21, 0x02,
+            0xF0, 0x00, 0x00, 0x22, 0x02, 0x00, 0x00, 0x00, 0x24, 0x02, 0x00, 0x00, 0x00,
+            0x12, 0x01, 0x64, 0x00, 0x79, 0x01, 0x00};
 }
 
 // A tab ruler: clear, open the list, one 'p' stop per column, close.
 Bytes Ruler(const std::vector<int>& stops) {
     Bytes r = RecB(vnk::TabClear, 0) + RecB(vnk::TabList, 1);
-    for (int c : stops) r = r + RecB(vnk::TabP, (uint8_t)c);
+    for (int c : stops)
+        r = r + RecB(vnk::TabP, (uint8_t)c);
     return r + RecB(vnk::TabList, 0);
 }
 
@@ -52,12 +55,12 @@ TEST_F(TranslatorTest, PrologueResetsLeftoverState) {
     TabArray[10][TabStopByte] = 1, TabArray[0][TabTypeByte] = 'x', TabArray[20][0] = '.';
     InitControl(), InitEsp();
     EXPECT_EQ(Hex(Output()), Hex(StreamPrologue()));
-    EXPECT_EQ((std::vector<long>{LtMargin, RtMargin, LineSpacing, IPos, CrFlag, UnderLine,
-                                 StrikeChar, Alignment + SoftCr + LineCount + Lindent + Pindent +
-                                     Hindent + Rindent + TabType + Bold + Italic + UnderScore +
-                                     SuperScript + SubScript + StrikeOut + Header + Footer +
-                                     Footnote + InColumn}),
-              (std::vector<long>{0, 65, 240, 1, 1, 1, '-', 0}));
+    EXPECT_EQ(
+        (std::vector<long>{LtMargin, RtMargin, LineSpacing, IPos, CrFlag, UnderLine, StrikeChar,
+                           Alignment + SoftCr + LineCount + Lindent + Pindent + Hindent + Rindent +
+                               TabType + Bold + Italic + UnderScore + SuperScript + SubScript +
+                               StrikeOut + Header + Footer + Footnote + InColumn}),
+        (std::vector<long>{0, 65, 240, 1, 1, 1, '-', 0}));
     // Columns 1..255 typed 'p', no stop or leader anywhere, entry 0 all zero.
     for (int c = 0; c < 256; ++c)
         EXPECT_EQ(Bytes(TabArray[c], TabArray[c] + 3), (Bytes{0, 0, uint8_t(c ? 'p' : 0)})) << c;

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "driver/run.h"
 #include "io/input.h"
 #include "io/output.h"
-#include "pfs/body.h"
+#include "pfs/paragraph.h"
+#include "pfs/read_input.h"
 
 Bytes B(const std::string& s) {
     return Bytes(s.begin(), s.end());
@@ -19,25 +21,29 @@ Bytes operator+(Bytes a, const Bytes& b) {
 }
 
 void TranslatorTest::SetUp() {
-    ResetTranslator();
+    ResetModule();
     dst_ = tmpfile();
     ASSERT_NE(dst_, nullptr);
     OutFile = dst_;
 }
 
 void TranslatorTest::TearDown() {
-    if (src_) fclose(src_);
-    if (dst_) fclose(dst_);
+    if (src_)
+        fclose(src_);
+    if (dst_)
+        fclose(dst_);
     InFile = nullptr;
     OutFile = nullptr;
-    ResetTranslator();
+    ResetModule();
 }
 
 void TranslatorTest::SetSource(const Bytes& bytes) {
-    if (src_) fclose(src_);
+    if (src_)
+        fclose(src_);
     src_ = tmpfile();
     ASSERT_NE(src_, nullptr);
-    if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), src_);
+    if (!bytes.empty())
+        fwrite(bytes.data(), 1, bytes.size(), src_);
     rewind(src_);
     InFile = src_;
 }
@@ -73,8 +79,7 @@ Bytes TranslatorTest::TranslateAfter(const PfsDoc& doc, const Bytes& setup) {
     Bytes out = Output();
     EXPECT_EQ(Hex(Bytes(out.begin(), out.begin() + (long)std::min(out.size(), setup.size()))),
               Hex(setup));
-    return out.size() > setup.size() ? Bytes(out.begin() + (long)setup.size(), out.end())
-                                     : Bytes{};
+    return out.size() > setup.size() ? Bytes(out.begin() + (long)setup.size(), out.end()) : Bytes{};
 }
 
 Bytes TranslatorTest::TranslateBody(const Bytes& body) {

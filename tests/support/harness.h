@@ -67,10 +67,18 @@ inline Bytes operator""_b(const char* s, size_t n) {
 
 // Attribute records: style (2 bold, 1 italic, 3 both), underline, script
 // (2 super, 3 sub), alignment.
-inline Bytes St(uint8_t v) { return RecB(vnk::Style, v); }
-inline Bytes Ul(uint8_t v) { return RecB(vnk::Underline, v); }
-inline Bytes Sc(uint8_t v) { return RecB(vnk::Script, v); }
-inline Bytes Al(uint8_t v) { return RecB(vnk::Align, v); }
+inline Bytes St(uint8_t v) {
+    return RecB(vnk::Style, v);
+}
+inline Bytes Ul(uint8_t v) {
+    return RecB(vnk::Underline, v);
+}
+inline Bytes Sc(uint8_t v) {
+    return RecB(vnk::Script, v);
+}
+inline Bytes Al(uint8_t v) {
+    return RecB(vnk::Align, v);
+}
 
 // The tab records of a ruler with stops at these columns (defined with the
 // prologue's tests).

@@ -124,9 +124,8 @@ class Program {
     // One round of poll: reads what the program printed.  With forInput,
     // true when the input can take more; else true while an output is open.
     bool Pump(int timeoutMs, bool forInput) {
-        pollfd p[3] = {{forInput ? fds_[0] : -1, POLLOUT, 0},
-                       {fds_[1], POLLIN, 0},
-                       {fds_[2], POLLIN, 0}};
+        pollfd p[3] = {
+            {forInput ? fds_[0] : -1, POLLOUT, 0}, {fds_[1], POLLIN, 0}, {fds_[2], POLLIN, 0}};
         if (fds_[1] < 0 && fds_[2] < 0 && !forInput)
             return false;
         if (poll(p, 3, timeoutMs) <= 0)

@@ -1,44 +1,42 @@
-// The text body.
+// The text body: one turn of the translation loop.
 //
-// ReadInput sets the document up and then runs the loop: before each turn
-// the window is refilled when fewer than 3000 bytes lie ahead, a paragraph
-// is set up when the last one ended, and the next bytes go to ProcessPara
-// (plain text, line ends, format records, commands, tabs) or, when a lead
-// byte with attribute bits comes next, to ProcessEnhanced.  The loop ends
-// at the end-of-text byte, at the end of the input, or on an error.
+// Before each turn the window is refilled when fewer than 3000 bytes lie
+// ahead, a paragraph is set up when the last one ended, and the next bytes
+// go to ProcessPara (plain text, line ends, format records, commands, tabs)
+// or, when a lead byte with attribute bits comes next, to ProcessEnhanced.
+// The document setup runs the header and footer lines through the same
+// step, so this file sits below the setup.
 //
 // In the body, attributes live only as long as a run of enhanced
 // characters: plain text starts with all of them off.  In a header or
 // footer they are left as the block's attribute byte or the last enhanced
 // character set them.
 
-#include "pfs/body.h"
+#include "pfs/paragraph.h"
 
 #include <cstring>
 
-#include "driver/errors.h"
+#include "common/error_codes.h"
 #include "io/input.h"
 #include "io/output.h"
 #include "pfs/attributes.h"
 #include "pfs/commands.h"
 #include "pfs/format.h"
-#include "pfs/head_foot.h"
+#include "pfs/format_records.h"
 #include "pfs/indents.h"
+#include "pfs/layout.h"
 #include "pfs/line_ends.h"
 #include "pfs/scan.h"
-#include "pfs/setup.h"
 #include "pfs/tabs.h"
-#include "stream/prologue.h"
 
 // A lead byte followed by an attribute byte with any of bits 0..5 set.
 static inline bool EnhancedAt(int i) {
     return InAt(i) >= pfs::LeadMin && (InAt(i + 1) & pfs::AttrAny) != 0;
 }
 
-// ------------------------------------------------------------------- the loop ---
-
 void BodyStep() {
-    if (IRead > ILast - 3000) FillInBuf();
+    if (IRead > ILast - 3000)
+        FillInBuf();
     if (CrFlag) {
         FigureIndents();
         InitPara();
@@ -49,39 +47,36 @@ void BodyStep() {
         ProcessPara();
 }
 
-// A document with no byte at the body's start has no body: nothing is
-// written after the setup records (no empty paragraph, no return), and the
-// input counts as done so that everything is written out.
-static bool HasBody() {
-    return !(IDone == 1 && ILast < pfs::BodyStart);
-}
-
-int ReadInput() {
-    if (InitPfsp() == 0) return ErrType;
-    if (!HasBody()) {
-        Done = 1;
-        return ErrType;
-    }
-    while (Done == 0 && ErrType == 0) BodyStep();
-    return ErrType;
-}
-
 // ----------------------------------------------------------------- plain text ---
 
 static void Dispatch(int c) {
     switch (c) {
-    case 0x00: case 0x01: case 0x02: case 0x03: ProcessCR(); break;
-    case pfs::FormatOpen: GetFormat(); break;
-    case pfs::Tab: WriteTab(); break;
+    case pfs::LineEnd0:
+    case pfs::LineEnd1:
+    case pfs::LineEnd2:
+    case pfs::LineEnd3:
+        ProcessCR();
+        break;
+    case pfs::FormatOpen:
+        GetFormat();
+        break;
+    case pfs::Tab:
+        WriteTab();
+        break;
     case pfs::EndOfText:
         Done = 1;
         PutHardCr();
         break;
-    case pfs::Asterisk: GetAsterisk(); break;
-    case pfs::Lead0xFF: WriteNormalChar(pfs::Written0xFF); break;
+    case pfs::Asterisk:
+        GetAsterisk();
+        break;
+    case pfs::Lead0xFF:
+        WriteNormalChar(pfs::Written0xFF);
+        break;
     default:
-        if (c >= pfs::Space) WriteNormalChar((uint8_t)c); // 0x20..0xFE but for '*'
-        break;                                           // the rest is dropped
+        if (c >= pfs::Space)
+            WriteNormalChar((uint8_t)c); // 0x20..0xFE but for '*'
+        break;                           // the rest is dropped
     }
 }
 
@@ -89,7 +84,8 @@ static void Dispatch(int c) {
 struct PlainTable {
     bool plain[256] = {};
     constexpr PlainTable() {
-        for (int b = pfs::Space; b < pfs::LeadMin; ++b) plain[b] = b != pfs::Asterisk;
+        for (int b = pfs::Space; b < pfs::LeadMin; ++b)
+            plain[b] = b != pfs::Asterisk;
     }
 };
 static constexpr PlainTable Plain;
@@ -100,7 +96,8 @@ static constexpr PlainTable Plain;
 // flush inside the run fails, the run stops after the byte that caused it,
 // as the byte-by-byte loop would.
 static void CopyPlainRun() {
-    if (IRead < 0) return;
+    if (IRead < 0)
+        return;
     int start = IRead, end = IRead;
     while (scan::Enabled && end + 8 <= ILimit) {
         uint64_t w = scan::Load8(InBuf + end);
@@ -111,7 +108,8 @@ static void CopyPlainRun() {
         }
         end += 8;
     }
-    while (end < ILimit && Plain.plain[InBuf[end]]) ++end;
+    while (end < ILimit && Plain.plain[InBuf[end]])
+        ++end;
     while (start < end) {
         int room = OLimit + 1 - OWrite;
         int k = end - start < room ? end - start : (room > 0 ? room : 1);
@@ -120,7 +118,8 @@ static void CopyPlainRun() {
         start += k;
         if (OWrite > OLimit) {
             WriteOutBuf();
-            if (ErrType != 0) break;
+            if (ErrType != ErrNone)
+                break;
         }
     }
     IPos = (int16_t)(IPos + (start - IRead));
@@ -128,10 +127,12 @@ static void CopyPlainRun() {
 }
 
 void ProcessPara() {
-    if (!Header && !Footer) CancelPfsFonts();
-    while (Done == 0 && ErrType == 0) {
+    if (!Header && !Footer)
+        CancelPfsFonts();
+    while (Done == 0 && ErrType == ErrNone) {
         CopyPlainRun();
-        if (ErrType != 0) break;
+        if (ErrType != ErrNone)
+            break;
         int c = GetIn();
         if (c >= pfs::LeadMin) {
             if (InAt(IRead) & pfs::AttrAny) { // an enhanced character: not ours
@@ -141,7 +142,8 @@ void ProcessPara() {
             IRead = (int16_t)(IRead + 1); // a plain pair: skip its attribute byte
         }
         Dispatch(c);
-        if (pfs::IsLineEnd(c) && CrFlag) return;
+        if (pfs::IsLineEnd(c) && CrFlag)
+            return;
     }
 }
 
@@ -151,18 +153,23 @@ void ProcessPara() {
 // superscript, subscript, underline, italic, bold.
 static void SetAttributes(uint8_t a) {
     if (a & pfs::AttrSuper) {
-        if (!SuperScript) PutScript(1);
+        if (!SuperScript)
+            PutScript(1);
     } else if (SuperScript) {
         PutScript(0);
     }
     if (a & pfs::AttrSub) {
-        if (!SubScript) PutScript(2);
+        if (!SubScript)
+            PutScript(2);
     } else if (SubScript) {
         PutScript(0);
     }
-    if (((a & pfs::AttrUnderline) != 0) != (UnderScore != 0)) PutUnderScore(a & pfs::AttrUnderline ? 1 : 0);
-    if (((a & pfs::AttrItalic) != 0) != (Italic != 0)) PutItalic(a & pfs::AttrItalic ? 1 : 0);
-    if (((a & pfs::AttrBold) != 0) != (Bold != 0)) PutBold(a & pfs::AttrBold ? 1 : 0);
+    if (((a & pfs::AttrUnderline) != 0) != (UnderScore != 0))
+        PutUnderScore(a & pfs::AttrUnderline ? 1 : 0);
+    if (((a & pfs::AttrItalic) != 0) != (Italic != 0))
+        PutItalic(a & pfs::AttrItalic ? 1 : 0);
+    if (((a & pfs::AttrBold) != 0) != (Bold != 0))
+        PutBold(a & pfs::AttrBold ? 1 : 0);
 }
 
 // The attribute bits the state of the five attributes stands for.
@@ -183,7 +190,8 @@ static uint8_t StateBits() {
 static void CopySameRun(uint8_t a) {
     if (InAt(IRead + 1) != a) // the common way out when attributes change often
         return;
-    if (Done != 0 || ErrType != 0 || IRead < 0 || OWrite < 0 || StateBits() != (a & StateMask))
+    if (Done != 0 || ErrType != ErrNone || IRead < 0 || OWrite < 0 ||
+        StateBits() != (a & StateMask))
         return;
     const uint8_t mask = a & pfs::AttrKeepHigh ? 0xFF : 0x7F;
     int r = IRead, o = OWrite;
@@ -198,7 +206,7 @@ static void CopySameRun(uint8_t a) {
 }
 
 void ProcessEnhanced() {
-    while (Done == 0 && ErrType == 0) {
+    while (Done == 0 && ErrType == ErrNone) {
         int c = GetIn();
         if (c < pfs::LeadMin) {
             IRead = (int16_t)(IRead - 1);
@@ -209,32 +217,11 @@ void ProcessEnhanced() {
             IRead = (int16_t)(IRead - 1);
             return;
         }
-        if (!(a & pfs::AttrKeepHigh)) c &= 0x7F;
+        if (!(a & pfs::AttrKeepHigh))
+            c &= 0x7F;
         SetAttributes(a);
         WriteNormalChar(c == pfs::Lead0xFF ? pfs::Written0xFF : (uint8_t)c);
         IRead = (int16_t)(IRead + 1);
         CopySameRun(a);
     }
-}
-
-void CancelPfsFonts() {
-    if (UnderScore) PutUnderScore(0);
-    if (Italic) PutItalic(0);
-    if (Bold) PutBold(0);
-    if (SuperScript || SubScript) PutScript(0);
-}
-
-// ---------------------------------------------------------------------- reset ---
-
-void ResetTranslator() {
-    ResetErrors();
-    ResetInput();
-    ResetOutput();
-    ResetPrologue();
-    ResetAttributes();
-    ResetTabs();
-    ResetIndents();
-    ResetLineEnds();
-    ResetHeadFoot();
-    ResetSetup();
 }

@@ -1,8 +1,6 @@
-// The translator's entry and its main loop.
+// The text body: one turn of the translation loop and the two kinds of run.
 #pragma once
 
-// Translates the whole document; returns ErrType.
-int ReadInput();
 // One turn of the translation loop: early refill, paragraph set-up, and a
 // run of plain or enhanced bytes.  Shared by the body and the header lines.
 void BodyStep();
@@ -10,9 +8,3 @@ void BodyStep();
 void ProcessPara();
 // Translates a run of enhanced characters, switching attributes per character.
 void ProcessEnhanced();
-// Turns off every attribute that is on.
-void CancelPfsFonts();
-
-// Every translator module back to its start-of-run state, the input window,
-// the output buffer and the error state included.
-void ResetTranslator();
