@@ -4,9 +4,11 @@
 // Puts append to OutBuf; when a put leaves OWrite above OLimit, WriteOutBuf
 // writes all but the most recent OWrap bytes (all of them once the input is
 // done) and moves the kept tail to the front, so OutBuf[OWrite - 1] stays the
-// last byte written.  The target is written unbuffered by stdio: the flush
-// already writes in blocks of about 12 KB, and a stdio buffer would only
-// delay a failed write (a full disk) until a close whose result nobody sees.
+// last byte written.  The flushes go to a staging buffer (OutStage) that is
+// written to the target in large blocks, and at the end of the run by
+// EndOut.  The target itself is unbuffered by stdio, so every write's result
+// is seen here: a failed write is error 5 when the staged block is written,
+// which may be some flushes after the bytes that could not be written.
 
 #include "io/output.h"
 
@@ -29,6 +31,18 @@ constexpr int MinKeep = 260;
 int16_t OWrap = MinKeep;
 int16_t OutPtrList[PtrSlots];
 
+// Flushed bytes not yet written to the target.
+constexpr int OutStageSize = 256 * 1024;
+static uint8_t OutStage[OutStageSize];
+static int OStaged = 0;
+
+// One plain write; a short one is error 5.
+static void WriteTarget(const uint8_t* buf, int count) {
+    size_t w = OutFile != nullptr ? fwrite(buf, 1, (size_t)count, OutFile) : 0;
+    if (w < (size_t)count)
+        ErrType = ErrWrite;
+}
+
 // ------------------------------------------------------- opening and closing ---
 
 // Creates the target; an empty or missing name means standard output.
@@ -50,14 +64,26 @@ int InitOut() {
     return 0;
 }
 
-// Writes count bytes; a short write is error 5, and the caller goes on.
+// Stages count bytes, writing the staged block first when they do not fit;
+// a block as large as the stage goes straight to the target.
 int WriteOutFile(const uint8_t* buf, int count) {
     if (count <= 0)
         return 0;
-    size_t w = OutFile != nullptr ? fwrite(buf, 1, (size_t)count, OutFile) : 0;
-    if (w < (size_t)count)
-        ErrType = ErrWrite;
-    return (int)w;
+    if (OStaged + count > OutStageSize)
+        FlushOutFile();
+    if (count >= OutStageSize) {
+        WriteTarget(buf, count);
+        return count;
+    }
+    memcpy(OutStage + OStaged, buf, (size_t)count);
+    OStaged += count;
+    return count;
+}
+
+void FlushOutFile() {
+    if (OStaged > 0)
+        WriteTarget(OutStage, OStaged);
+    OStaged = 0;
 }
 
 // Final flush; closes both streams (those whose position can be taken) and
@@ -72,6 +98,7 @@ static bool IsRegularFile(FILE* f) {
 
 void EndOut() {
     WriteOutBuf();
+    FlushOutFile();
     long outLen = -1;
     bool regular = OutFile != nullptr && IsRegularFile(OutFile);
     if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0)
@@ -178,4 +205,5 @@ void ResetOutput() {
     OLimit = 0;
     OWrap = MinKeep;
     memset(OutPtrList, 0, sizeof OutPtrList);
+    OStaged = 0;
 }

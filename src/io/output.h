@@ -25,8 +25,12 @@ extern int16_t OutPtrList[PtrSlots]; // saved output positions; -1 once written 
 // Creates the target ("w+"; standard output when the name is empty).
 // On failure records code 3 in the error message file; returns ErrType (24).
 int InitOut();
-// One plain write to OutFile; ErrType 5 on a short write.  Returns the count written.
+// Hands count bytes to the target.  They are staged and written in large
+// blocks; ErrType 5 when a write of the target falls short (possibly in a
+// later call, or in FlushOutFile).  Returns count.
 int WriteOutFile(const uint8_t* buf, int count);
+// Writes every staged byte to the target; ErrType 5 on a short write.
+void FlushOutFile();
 // Final flush, close of both files, removal of a target that received nothing.
 void EndOut();
 // OWrap = keepBack, OLimit = 16383 - keepBack, OWrite = 0.
@@ -61,5 +65,5 @@ void SetOutPtr(uint8_t slot);
 // A saved position, sign-extended; -1 once its byte left the buffer.
 int GetOutPtr(uint8_t slot);
 
-// Back to the start-of-run state (closes nothing).
+// Back to the start-of-run state (closes nothing; staged bytes are dropped).
 void ResetOutput();
