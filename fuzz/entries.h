@@ -205,20 +205,25 @@ inline const char* CheckTranslate(const uint8_t* data, size_t size) {
 
 // ------------------------------------------------------------ response file ---
 
-// Characters of a response-file line that are kept, and lines taken (ArgV
-// holds 20 entries with the program name).
+// Characters a response-file line may hold, lines taken (ArgV holds 20
+// entries with the program name), and bytes read at most.
 constexpr size_t RspLineMax = 1023;
 constexpr size_t RspLinesMax = 19;
+constexpr size_t RspBytesMax = 1u << 20;
 
 // The arguments the bytes must give, by the reading rules written out once
 // more on their own: blanks (space, tab, LF, VT, FF, CR) and double quotes at
-// the head of a line are dropped, LF or CR ends a line that has begun, a
-// line keeps its first 1023 characters, trailing spaces and quotes are
-// dropped, a last line without a line end counts, at most 19 lines are
-// taken.  An argument is a C string, so it ends at its first NUL byte.
-inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size) {
+// the head of a line are dropped, LF or CR ends a line that has begun,
+// trailing spaces and quotes are dropped, a last line without a line end
+// counts, at most 19 lines are taken and the rest is not read.  An argument
+// is a C string, so it ends at its first NUL byte.  Sets *refused when a line
+// holds more than 1023 characters or more than 1 MiB would be read before
+// the 19th line ends: the file then gives no arguments at all.
+inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size,
+                                             bool* refused = nullptr) {
     std::vector<std::string> args;
     std::string line;
+    bool tooMuch = false;
     auto finish = [&] {
         size_t len = line.size();
         while (len > 0 && (line[len - 1] == ' ' || line[len - 1] == '"'))
@@ -227,8 +232,11 @@ inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size) {
         args.push_back(line.substr(0, line.find('\0')));
         line.clear();
     };
-    for (size_t i = 0; i < size && args.size() < RspLinesMax; ++i) {
+    for (size_t i = 0; i < size && args.size() < RspLinesMax && !tooMuch; ++i) {
         const char c = (char)data[i];
+        tooMuch = i >= RspBytesMax;
+        if (tooMuch)
+            break;
         if (line.empty()) {
             if (c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' ||
                 c == '"')
@@ -237,12 +245,15 @@ inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size) {
             finish();
             continue;
         }
-        if (line.size() < RspLineMax)
+        tooMuch = line.size() == RspLineMax;
+        if (!tooMuch)
             line.push_back(c);
     }
-    if (!line.empty() && args.size() < RspLinesMax)
+    if (!line.empty() && args.size() < RspLinesMax && !tooMuch)
         finish();
-    return args;
+    if (refused != nullptr)
+        *refused = tooMuch;
+    return tooMuch ? std::vector<std::string>{} : args;
 }
 
 // The bytes as the response file of "pfs2vnk @file": the arguments taken,
@@ -251,7 +262,9 @@ inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size) {
 inline const char* CheckResponse(const uint8_t* data, size_t size) {
     const std::string path = ScratchDir::Path() + "/args.rsp";
     WriteWhole(path, data, size);
-    const std::vector<std::string> expected = ExpectedArgs(data, size);
+    bool refused = false;
+    const std::vector<std::string> expected = ExpectedArgs(data, size, &refused);
+    const bool taken = !refused;
 
     ResetStartup();
     ResetRunSettings();
@@ -265,7 +278,10 @@ inline const char* CheckResponse(const uint8_t* data, size_t size) {
     const int32_t r = TakeArgs(2, argv);
 
     const char* verdict = nullptr;
-    if (r != 0) {
+    if (!taken) {
+        if (r != 1 || ArgC != 1 || cmdLineFP != nullptr || ArgV[1] != nullptr)
+            verdict = "a refused response file must give error 1 and no arguments";
+    } else if (r != 0) {
         verdict = "a readable response file must be taken";
     } else if (ArgC != (int32_t)expected.size() + 1 || ArgPos != 0) {
         verdict = "ArgC must be 1 plus the number of lines, ArgPos back at 0";
@@ -281,7 +297,7 @@ inline const char* CheckResponse(const uint8_t* data, size_t size) {
             if (ArgV[i] != nullptr)
                 verdict = "entries past the lines must stay empty";
     }
-    if (verdict == nullptr) {
+    if (verdict == nullptr && taken) {
         ApplyArgs();
         if (expected.size() >= 6 && !expected[5].empty() && expected[5] != MvTempDir)
             verdict = "entry 6 must become the temporary directory";

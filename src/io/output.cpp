@@ -13,10 +13,13 @@
 #include "io/output.h"
 
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/error_codes.h"
 #include "common/error_file.h"
+#include "common/escape.h"
 #include "common/run_settings.h"
 #include "io/input.h"
 
@@ -24,6 +27,9 @@ FILE* OutFile = nullptr;
 uint8_t OutBuf[OutBufSize];
 int16_t OWrite = 0;
 int16_t OLimit = 0;
+const char* volatile OutCreatedName = nullptr;
+volatile sig_atomic_t OutCreatedFd = -1;
+
 // Bytes a flush keeps when fewer than the keep-back but more than this are
 // held; also the keep-back before the translator sets its own.
 constexpr int MinKeep = 260;
@@ -45,6 +51,46 @@ static void WriteTarget(const uint8_t* buf, int count) {
 
 // ------------------------------------------------------- opening and closing ---
 
+// The check that the target is not the source is made here, where the
+// target is opened: this layer holds both streams, and a check made by the
+// caller any earlier would leave a gap in which the name could change.  The
+// name is checked before anything is opened for writing, and the file opened
+// (without truncating it) is checked once more before it is cut to 0 bytes.
+
+// True when st is a regular file that is also the source (device and inode;
+// links are followed, standard input is compared like a named source).
+static bool IsSource(const struct stat& st) {
+    struct stat src;
+    return S_ISREG(st.st_mode) && InFile != nullptr && fstat(fileno(InFile), &src) == 0 &&
+           src.st_dev == st.st_dev && src.st_ino == st.st_ino;
+}
+
+// Opens the target like fopen "w+"; null with errno set on failure, or with
+// ErrType 23 when the file opened turns out to be the source.
+static FILE* OpenTarget(const char* name) {
+    int fd = open(name, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0;
+    if (ok && IsSource(st)) {
+        ErrType = ErrOverwrite;
+        ok = false;
+    }
+    if (ok && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0)
+        ok = false;
+    FILE* fp = ok ? fdopen(fd, "w+") : nullptr;
+    if (fp == nullptr) {
+        close(fd);
+        return nullptr;
+    }
+    if (S_ISREG(st.st_mode)) {
+        OutCreatedName = name;
+        OutCreatedFd = fd;
+    }
+    return fp;
+}
+
 // Creates the target; an empty or missing name means standard output.
 int InitOut() {
     if (OutFileName == nullptr || OutFileName[0] == '\0') {
@@ -53,15 +99,40 @@ int InitOut() {
         setvbuf(stdout, nullptr, _IONBF, 0);
         return 0;
     }
-    OutFile = fopen(OutFileName, "w+");
+    struct stat st;
+    if (stat(OutFileName, &st) == 0 && IsSource(st)) {
+        ErrType = ErrOverwrite;
+        return ErrType;
+    }
+    OutFile = OpenTarget(OutFileName);
+    if (ErrType == ErrOverwrite)
+        return ErrType;
     if (OutFile == nullptr) {
+        char name[sizeof mvErrMsg - 45]; // room for the rest of the message
+        CopyEscaped(name, sizeof name, OutFileName);
         snprintf(mvErrMsg, sizeof mvErrMsg, "Error trying to create target file.\n\tName:%s.\n",
-                 OutFileName);
+                 name);
         CreateErrMsgFile(ErrTargetOpen, mvErrMsg, OutFileName);
         return ErrType;
     }
     setvbuf(OutFile, nullptr, _IONBF, 0);
     return 0;
+}
+
+// Async-signal-safe: fstat, ftruncate, lstat and unlink only.  The name is
+// removed only while it still names the file written, so a file put in its
+// place meanwhile is left alone; reached through a link, the file is emptied.
+void DiscardTarget() {
+    const int fd = OutCreatedFd;
+    const char* name = OutCreatedName;
+    OutCreatedFd = -1;
+    struct stat own, named;
+    if (fd < 0 || name == nullptr || fstat(fd, &own) != 0 || !S_ISREG(own.st_mode))
+        return;
+    const int cut = ftruncate(fd, 0); // on failure the name is still removed below
+    (void)cut;
+    if (lstat(name, &named) == 0 && named.st_dev == own.st_dev && named.st_ino == own.st_ino)
+        unlink(name);
 }
 
 // Stages count bytes, writing the staged block first when they do not fit;
@@ -99,6 +170,9 @@ static bool IsRegularFile(FILE* f) {
 void EndOut() {
     WriteOutBuf();
     FlushOutFile();
+    // Everything is written: from here on the target is the run's result.
+    OutCreatedFd = -1;
+    OutCreatedName = nullptr;
     long outLen = -1;
     bool regular = OutFile != nullptr && IsRegularFile(OutFile);
     if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0)
@@ -206,4 +280,6 @@ void ResetOutput() {
     OWrap = MinKeep;
     memset(OutPtrList, 0, sizeof OutPtrList);
     OStaged = 0;
+    OutCreatedFd = -1;
+    OutCreatedName = nullptr;
 }
