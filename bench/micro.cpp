@@ -18,8 +18,12 @@
 //   BM_ProcessCR        ProcessCR alone on lines "ab": soft (0), hard (1),
 //                       double-spaced (2) line ends, or hard ones with an
 //                       empty line after each (3); items are line ends
+//   BM_EatSpaces        EatSpaces over 1 MiB of runs of N spaces, each run
+//                       closed by a letter read with GetIn
 //   BM_Translate        ReadInput on a generated document of N bytes, the
-//                       final flush included
+//                       final flush (and the write of the staged output)
+//                       included
+//   BM_TranslateProse   the same on the plain prose document (pfsgen --prose)
 //
 // Run: build/release/bench/pfs2vnk_bench [--benchmark_filter=REGEX]
 // (--benchmark_repetitions=5 --benchmark_report_aggregates_only=true for
@@ -47,6 +51,7 @@
 #include "pfs/read_input.h"
 #include "pfs/setup.h"
 #include "pfs_writer.h"
+#include "prose.h"
 
 namespace {
 
@@ -343,8 +348,34 @@ BENCHMARK(BM_ProcessCR)->DenseRange(0, 3);
 
 // ------------------------------------------------------------ Translate ---
 
-void BM_Translate(benchmark::State& state) {
-    Source src(GenerateDocument((size_t)state.range(0), 1));
+// ------------------------------------------------------------ EatSpaces ---
+
+void BM_EatSpaces(benchmark::State& state) {
+    Bytes data;
+    while (data.size() < (1u << 20)) {
+        data.insert(data.end(), (size_t)state.range(0), ' ');
+        data.push_back('x');
+    }
+    Source src(data);
+    for (auto _ : state) {
+        state.PauseTiming();
+        Open(src);
+        InitInBuf(PfsInKeep);
+        IRead = 0;
+        state.ResumeTiming();
+        while (Done == 0) {
+            EatSpaces();
+            GetIn();
+        }
+    }
+    state.SetBytesProcessed((int64_t)state.iterations() * src.size());
+}
+BENCHMARK(BM_EatSpaces)->Arg(1)->Arg(8)->Arg(64);
+
+// ------------------------------------------------------------ Translate ---
+
+void Translate(benchmark::State& state, const Bytes& doc) {
+    Source src(doc);
     for (auto _ : state) {
         state.PauseTiming();
         Open(src);
@@ -352,6 +383,7 @@ void BM_Translate(benchmark::State& state) {
         ReadInput();
         Done = 1;
         WriteOutBuf();
+        FlushOutFile();
         state.PauseTiming();
         if (ErrType != 0) {
             state.SkipWithError("translation failed");
@@ -361,7 +393,16 @@ void BM_Translate(benchmark::State& state) {
     }
     state.SetBytesProcessed((int64_t)state.iterations() * src.size());
 }
+
+void BM_Translate(benchmark::State& state) {
+    Translate(state, GenerateDocument((size_t)state.range(0), 1));
+}
 BENCHMARK(BM_Translate)->Arg(4 << 10)->Arg(1 << 20);
+
+void BM_TranslateProse(benchmark::State& state) {
+    Translate(state, GenerateProse((size_t)state.range(0), 1));
+}
+BENCHMARK(BM_TranslateProse)->Arg(1 << 20);
 
 } // namespace
 

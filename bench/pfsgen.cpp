@@ -1,8 +1,10 @@
-// pfsgen SIZE OUT [SEED]
+// pfsgen [--prose] SIZE OUT [SEED]
 //
-// Writes a generated PFS document of about SIZE bytes to OUT.  SIZE is a
-// byte count with an optional K or M suffix (powers of 1024); the same SIZE
-// and SEED give the same bytes on every machine.
+// Writes a generated PFS document of about SIZE bytes to OUT: the mixed
+// document (headings, indents, enhanced runs, tables, commands, format
+// lines, double spacing), or with --prose plain running text in long
+// paragraphs.  SIZE is a byte count with an optional K or M suffix (powers
+// of 1024); the same arguments give the same bytes on every machine.
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <cstring>
 
 #include "generate.h"
+#include "prose.h"
 
 static bool ParseSize(const char* text, size_t* out) {
     char* end = nullptr;
@@ -32,15 +35,20 @@ static bool ParseSize(const char* text, size_t* out) {
 
 int main(int argc, char** argv) {
     size_t size = 0;
+    const bool prose = argc > 1 && strcmp(argv[1], "--prose") == 0;
+    if (prose) {
+        --argc;
+        ++argv;
+    }
     if (argc < 3 || argc > 4 || !ParseSize(argv[1], &size)) {
-        fprintf(stderr, "usage: pfsgen SIZE[K|M] OUT [SEED]\n");
+        fprintf(stderr, "usage: pfsgen [--prose] SIZE[K|M] OUT [SEED]\n");
         return 2;
     }
     uint32_t seed = 1;
     if (argc == 4)
         seed = (uint32_t)strtoul(argv[3], nullptr, 10);
 
-    std::vector<uint8_t> doc = GenerateDocument(size, seed);
+    std::vector<uint8_t> doc = prose ? GenerateProse(size, seed) : GenerateDocument(size, seed);
 
     FILE* f = fopen(argv[2], "wb");
     if (f == nullptr) {

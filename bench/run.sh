@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# Times the release pfs2vnk against the copy floor, `cat SRC > DST`.
+# Times the release pfs2vnk against the copy floor, `cat SRC > DST` and
+# `dd bs=128K`.
 #
 #   bench/run.sh            build the release preset, generate the documents,
 #                           time, print the table
 #
 # Environment (all optional):
 #   RUNS_4K RUNS_1M RUNS_16M RUNS_64M   timed runs per program and size
-#                                       (defaults 200, 40, 11, 7)
+#                                       (defaults 200, 40, 11, 7; the prose
+#                                       document runs RUNS_64M times)
 #   RSS_RUNS                            runs for the peak-memory median (3)
 #   SKIP_BUILD=1                        use build/release as it is
 #   BENCH_DIR=DIR                       where the documents go (default: a
 #                                       fresh temporary directory, removed at exit)
 #   CMAKE_BUILD_PARALLEL_LEVEL          build jobs (default 2)
 #
-# How it measures.  The documents (4 KB, 1 MB, 16 MB, 64 MB; seed 1) are
+# How it measures.  The documents (4 KB, 1 MB, 16 MB, 64 MB of the mixed
+# document and 64 MB of plain prose, `pfsgen --prose`; seed 1) are
 # generated once and read once before timing, so every run reads them from
 # the page cache.  For each size the programs take turns, run after run, so
 # that a change in the machine's load hits both alike; each run writes a
@@ -74,12 +77,15 @@ else
     trap 'rm -rf "$WORK"' EXIT
 fi
 
-SIZES=(4K 1M 16M 64M)
-declare -A RUNS=([4K]=$RUNS_4K [1M]=$RUNS_1M [16M]=$RUNS_16M [64M]=$RUNS_64M)
+SIZES=(4K 1M 16M 64M 64M-prose)
+declare -A RUNS=([4K]=$RUNS_4K [1M]=$RUNS_1M [16M]=$RUNS_16M [64M]=$RUNS_64M [64M-prose]=$RUNS_64M)
 
 echo "== generating documents in $WORK" >&2
 for s in "${SIZES[@]}"; do
-    "$PFSGEN" "$s" "$WORK/doc-$s.pfs" 1
+    case $s in
+    *-prose) "$PFSGEN" --prose "${s%-prose}" "$WORK/doc-$s.pfs" 1 ;;
+    *) "$PFSGEN" "$s" "$WORK/doc-$s.pfs" 1 ;;
+    esac
     "$CAT" "$WORK/doc-$s.pfs" > /dev/null # into the page cache
 done
 
@@ -236,18 +242,32 @@ END {
             printf "| %s | %d KiB | %d KiB | %.2fx |\n", name[i], rp[i], rc[i], rp[i] / rc[i]
         else
             printf "| %s | n/a | n/a | - |\n", name[i]
-    # Targets: the 64 MB document at most 2x cat, the 4 KB document at most
-    # 1.3x cat (median latency), peak RSS at most 1.5x cat (largest document).
-    r64 = wc[NR] > 0 ? wp[NR] / wc[NR] : 0
-    r4 = wc[1] > 0 ? wp[1] / wc[1] : 0
-    rr = rc[NR] > 0 ? rp[NR] / rc[NR] : 0
+    # Targets.  The floor of a row is the slower of cat and dd (both copy
+    # every byte; dd through user space).  Both 64 MB documents at most 3x
+    # the floor; 1 MB at most 1.2x cat; 4 KB no worse than the 0.83x cat of
+    # the build before the staged input and output; peak RSS at most 1.5x cat.
     print ""
     printf "Targets:\n"
-    printf "  %-4s wall time        %5.2fx cat  (target <= 2.0x)  %s\n", name[NR], r64, (r64 <= 2.0 ? "met" : "MISSED")
-    printf "  %-4s median latency   %5.2fx cat  (target <= 1.3x)  %s  (%.0f us against %.0f us)\n", \
-        name[1], r4, (r4 <= 1.3 ? "met" : "MISSED"), wp[1], wc[1]
-    if (rr > 0)
-        printf "  %-4s peak RSS         %5.2fx cat  (target <= 1.5x)  %s\n", name[NR], rr, (rr <= 1.5 ? "met" : "MISSED")
-    else
-        printf "  peak RSS not measured (/usr/bin/time not found)\n"
+    for (i = 1; i <= NR; i++) {
+        fl = wc[i] > wd[i] ? wc[i] : wd[i]
+        if (name[i] ~ /^64M/) {
+            r = fl > 0 ? wp[i] / fl : 0
+            printf "  %-10s wall time        %5.2fx floor (target <= 3.0x)  %s\n", name[i], r, (r <= 3.0 ? "met" : "MISSED")
+        } else if (name[i] == "1M") {
+            r = wc[i] > 0 ? wp[i] / wc[i] : 0
+            printf "  %-10s wall time        %5.2fx cat   (target <= 1.2x)  %s\n", name[i], r, (r <= 1.2 ? "met" : "MISSED")
+        } else if (name[i] == "4K") {
+            r = wc[i] > 0 ? wp[i] / wc[i] : 0
+            printf "  %-10s median latency   %5.2fx cat   (target <= 0.83x) %s  (%.0f us against %.0f us)\n", \
+                name[i], r, (r <= 0.83 ? "met" : "MISSED"), wp[i], wc[i]
+        }
+    }
+    for (i = 1; i <= NR; i++)
+        if (name[i] ~ /^64M/) {
+            rr = rc[i] > 0 ? rp[i] / rc[i] : 0
+            if (rr > 0)
+                printf "  %-10s peak RSS         %5.2fx cat   (target <= 1.5x)  %s\n", name[i], rr, (rr <= 1.5 ? "met" : "MISSED")
+            else
+                printf "  peak RSS not measured (/usr/bin/time not found)\n"
+        }
 }'

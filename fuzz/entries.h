@@ -15,12 +15,14 @@
 //   CheckResponse    the bytes as a response file ("@name"), then the
 //                    positional arguments taken from its lines.
 //   CheckErrMsg      the bytes as the error message file, read back.
-//   CheckVnkDump     the bytes as an intermediate stream, listed and counted.
+//   CheckVnkDump     the bytes as an intermediate stream, listed and counted,
+//                    and rendered as text and as an HTML page.
 #pragma once
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -36,11 +38,12 @@
 #include "driver/response_file.h"
 #include "driver/run.h"
 #include "driver/startup.h"
-#include "dump.h"
 #include "io/input.h"
 #include "io/output.h"
+#include "listing.h"
 #include "pfs/paragraph.h"
 #include "pfs/read_input.h"
+#include "render.h"
 
 namespace fuzzentry {
 
@@ -202,20 +205,25 @@ inline const char* CheckTranslate(const uint8_t* data, size_t size) {
 
 // ------------------------------------------------------------ response file ---
 
-// Characters of a response-file line that are kept, and lines taken (ArgV
-// holds 20 entries with the program name).
+// Characters a response-file line may hold, lines taken (ArgV holds 20
+// entries with the program name), and bytes read at most.
 constexpr size_t RspLineMax = 1023;
 constexpr size_t RspLinesMax = 19;
+constexpr size_t RspBytesMax = 1u << 20;
 
 // The arguments the bytes must give, by the reading rules written out once
 // more on their own: blanks (space, tab, LF, VT, FF, CR) and double quotes at
-// the head of a line are dropped, LF or CR ends a line that has begun, a
-// line keeps its first 1023 characters, trailing spaces and quotes are
-// dropped, a last line without a line end counts, at most 19 lines are
-// taken.  An argument is a C string, so it ends at its first NUL byte.
-inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size) {
+// the head of a line are dropped, LF or CR ends a line that has begun,
+// trailing spaces and quotes are dropped, a last line without a line end
+// counts, at most 19 lines are taken and the rest is not read.  An argument
+// is a C string, so it ends at its first NUL byte.  Sets *refused when a line
+// holds more than 1023 characters or more than 1 MiB would be read before
+// the 19th line ends: the file then gives no arguments at all.
+inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size,
+                                             bool* refused = nullptr) {
     std::vector<std::string> args;
     std::string line;
+    bool tooMuch = false;
     auto finish = [&] {
         size_t len = line.size();
         while (len > 0 && (line[len - 1] == ' ' || line[len - 1] == '"'))
@@ -224,8 +232,11 @@ inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size) {
         args.push_back(line.substr(0, line.find('\0')));
         line.clear();
     };
-    for (size_t i = 0; i < size && args.size() < RspLinesMax; ++i) {
+    for (size_t i = 0; i < size && args.size() < RspLinesMax && !tooMuch; ++i) {
         const char c = (char)data[i];
+        tooMuch = i >= RspBytesMax;
+        if (tooMuch)
+            break;
         if (line.empty()) {
             if (c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' ||
                 c == '"')
@@ -234,12 +245,15 @@ inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size) {
             finish();
             continue;
         }
-        if (line.size() < RspLineMax)
+        tooMuch = line.size() == RspLineMax;
+        if (!tooMuch)
             line.push_back(c);
     }
-    if (!line.empty() && args.size() < RspLinesMax)
+    if (!line.empty() && args.size() < RspLinesMax && !tooMuch)
         finish();
-    return args;
+    if (refused != nullptr)
+        *refused = tooMuch;
+    return tooMuch ? std::vector<std::string>{} : args;
 }
 
 // The bytes as the response file of "pfs2vnk @file": the arguments taken,
@@ -248,7 +262,9 @@ inline std::vector<std::string> ExpectedArgs(const uint8_t* data, size_t size) {
 inline const char* CheckResponse(const uint8_t* data, size_t size) {
     const std::string path = ScratchDir::Path() + "/args.rsp";
     WriteWhole(path, data, size);
-    const std::vector<std::string> expected = ExpectedArgs(data, size);
+    bool refused = false;
+    const std::vector<std::string> expected = ExpectedArgs(data, size, &refused);
+    const bool taken = !refused;
 
     ResetStartup();
     ResetRunSettings();
@@ -262,7 +278,10 @@ inline const char* CheckResponse(const uint8_t* data, size_t size) {
     const int32_t r = TakeArgs(2, argv);
 
     const char* verdict = nullptr;
-    if (r != 0) {
+    if (!taken) {
+        if (r != 1 || ArgC != 1 || cmdLineFP != nullptr || ArgV[1] != nullptr)
+            verdict = "a refused response file must give error 1 and no arguments";
+    } else if (r != 0) {
         verdict = "a readable response file must be taken";
     } else if (ArgC != (int32_t)expected.size() + 1 || ArgPos != 0) {
         verdict = "ArgC must be 1 plus the number of lines, ArgPos back at 0";
@@ -278,7 +297,7 @@ inline const char* CheckResponse(const uint8_t* data, size_t size) {
             if (ArgV[i] != nullptr)
                 verdict = "entries past the lines must stay empty";
     }
-    if (verdict == nullptr) {
+    if (verdict == nullptr && taken) {
         ApplyArgs();
         if (expected.size() >= 6 && !expected[5].empty() && expected[5] != MvTempDir)
             verdict = "entry 6 must become the temporary directory";
@@ -402,8 +421,110 @@ inline const char* CheckErrMsg(const uint8_t* data, size_t size) {
 
 // ----------------------------------------------------------------- vnkdump ---
 
-// The bytes as an intermediate stream, listed and summarised: each ends with
-// 0, or 1 after reporting a record cut off by the end, and both agree.
+// True when text is valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
+inline bool ValidUtf8(const std::string& text) {
+    const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        const uint8_t b = *p++;
+        int more = b < 0x80             ? 0
+                   : (b & 0xE0) == 0xC0 ? 1
+                   : (b & 0xF0) == 0xE0 ? 2
+                   : (b & 0xF8) == 0xF0 ? 3
+                                        : -1;
+        if (more < 0 || end - p < more)
+            return false;
+        uint32_t cp = more == 0 ? b : b & (0x3F >> more);
+        for (int i = 0; i < more; ++i, ++p) {
+            if ((*p & 0xC0) != 0x80)
+                return false;
+            cp = cp << 6 | (*p & 0x3F);
+        }
+        static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < least[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+    }
+    return true;
+}
+
+// Null when page is an HTML page as the renderer writes one: it opens with
+// the doctype, every element is closed in order (void elements aside), a
+// '<' in text only starts a tag, every '&' starts one of the entities
+// written, attribute values are quoted, and it ends with </html>.
+inline const char* CheckPage(const std::string& page) {
+    static const char Doctype[] = "<!DOCTYPE html>\n";
+    if (page.compare(0, sizeof Doctype - 1, Doctype) != 0)
+        return "the page must open with the doctype";
+    std::vector<std::string> open;
+    size_t at = sizeof Doctype - 1;
+    bool inStyle = false;
+    while (at < page.size()) {
+        const size_t lt = page.find('<', at);
+        const std::string text =
+            page.substr(at, lt == std::string::npos ? std::string::npos : lt - at);
+        if (!inStyle) {
+            for (size_t amp = text.find('&'); amp != std::string::npos;
+                 amp = text.find('&', amp + 1)) {
+                bool known = false;
+                for (const char* e : {"&amp;", "&lt;", "&gt;", "&quot;"})
+                    known = known || text.compare(amp, strlen(e), e) == 0;
+                if (!known)
+                    return "a bare '&' in the text";
+            }
+            if (text.find('>') != std::string::npos)
+                return "a bare '>' in the text";
+        }
+        if (lt == std::string::npos)
+            break;
+        const size_t gt = page.find('>', lt);
+        if (gt == std::string::npos)
+            return "a tag is not closed";
+        const std::string tag = page.substr(lt + 1, gt - lt - 1);
+        at = gt + 1;
+        if (std::count(tag.begin(), tag.end(), '"') % 2 != 0 || tag.find('<') != std::string::npos)
+            return "a tag with a broken attribute";
+        const bool closing = !tag.empty() && tag[0] == '/';
+        const std::string name = tag.substr(closing, tag.find_first_of(" >", closing) - closing);
+        if (name.empty())
+            return "a tag without a name";
+        if (name == "br" || name == "wbr" || name == "meta")
+            continue;
+        if (!closing) {
+            open.push_back(name);
+            inStyle = name == "style";
+            continue;
+        }
+        if (open.empty() || open.back() != name)
+            return "an element is closed out of order";
+        open.pop_back();
+        inStyle = false;
+    }
+    if (!open.empty())
+        return "an element is left open";
+    if (page.size() < 8 || page.compare(page.size() - 8, 8, "</html>\n") != 0)
+        return "the page must end with </html>";
+    return nullptr;
+}
+
+// Runs one renderer into memory; returns its exit status.
+inline int RenderInto(bool html, const uint8_t* data, size_t size, std::string& out) {
+    char* buf = nullptr;
+    size_t len = 0;
+    FILE* mem = open_memstream(&buf, &len);
+    static FILE* sink = fopen("/dev/null", "w");
+    if (mem == nullptr || sink == nullptr)
+        abort();
+    const int status = html ? vnkdump::RenderHtml(data, size, mem, sink, "CP437", "fuzz")
+                            : vnkdump::RenderText(data, size, mem, sink, "CP437");
+    fclose(mem);
+    out.assign(buf, len);
+    free(buf);
+    return status;
+}
+
+// The bytes as an intermediate stream, listed, summarised and rendered: each
+// ends with 0, or 1 after reporting a record cut off by the end, and all
+// agree; the text is valid UTF-8 and the page is valid UTF-8 and well formed.
 inline const char* CheckVnkDump(const uint8_t* data, size_t size) {
     static FILE* sink = fopen("/dev/null", "w");
     if (sink == nullptr)
@@ -417,7 +538,16 @@ inline const char* CheckVnkDump(const uint8_t* data, size_t size) {
         return "the listing must end with 0 or 1";
     if (listed != counted)
         return "the listing and the summary must agree about truncation";
-    return nullptr;
+    std::string text, page;
+    if (RenderInto(false, p, size, text) != listed)
+        return "the text must end as the listing does";
+    if (!ValidUtf8(text))
+        return "the text must be valid UTF-8";
+    if (RenderInto(true, p, size, page) != listed)
+        return "the page must end as the listing does";
+    if (!ValidUtf8(page))
+        return "the page must be valid UTF-8";
+    return CheckPage(page);
 }
 
 } // namespace fuzzentry

@@ -1,17 +1,26 @@
 // The error message file.
 //
-// Written with fopen "w+" (the code line, then the text, cut to 1124
+// Written like fopen "w+" (the code line, then the text, cut to 1124
 // characters) and read back leniently: the code line gives at most 8 digits
 // and every other character on it is passed over; in the text, tabs become
 // three spaces, carriage returns and other unprintable bytes are dropped.
+//
+// The file lies beside a user's files, in a directory others may write in, so
+// it is opened through OpenPlainFile: a symbolic link, a FIFO or a device
+// planted under its name counts as a file that cannot be opened.  The report
+// reads back only the file this run wrote, recognised by its device and inode,
+// so a message left by an earlier run is never shown as this run's.
 
 #include "common/error_file.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "common/error_codes.h"
 #include "common/paths.h"
+#include "common/plain_file.h"
 
 char mvErrMsg[1125];
 char mvErrMsgFileName[1024];
@@ -32,6 +41,12 @@ static const char* ErrFileFallback = " Unknown: Error File incomplete or not fou
 // Set by a detailed message written with code 0; the end-of-run call turns it into 24.
 static bool deferredMsg = false;
 
+// The file this run wrote last and has not read back: set when a message was
+// written, cleared when writing one failed or it was read back.
+static bool ownFileWritten = false;
+static dev_t ownFileDev;
+static ino_t ownFileIno;
+
 // Builds mvErrMsgFileName: the directory of path followed by "mvErrMsg.333".
 static void BuildErrMsgFileName(const char* path) {
     char dir[sizeof mvErrMsgFileName];
@@ -50,7 +65,8 @@ void CreateErrMsgFile(int32_t code, const char* msg, const char* path) {
     if (ErrType != ErrNone)
         return;
     BuildErrMsgFileName(path);
-    FILE* fp = fopen(mvErrMsgFileName, "w+");
+    FILE* fp = OpenPlainFile(mvErrMsgFileName, "w+", Links::Refuse);
+    ownFileWritten = false;
     if (fp != nullptr) {
         fprintf(fp, "%ld\n", (long)code);
         size_t len = strlen(msg);
@@ -58,6 +74,12 @@ void CreateErrMsgFile(int32_t code, const char* msg, const char* path) {
             fputs(ErrText(ErrDetailed), fp);
         } else {
             fwrite(msg, 1, len < ErrMsgWriteMax ? len : ErrMsgWriteMax, fp);
+        }
+        struct stat st;
+        if (fstat(fileno(fp), &st) == 0) {
+            ownFileWritten = true;
+            ownFileDev = st.st_dev;
+            ownFileIno = st.st_ino;
         }
         fclose(fp);
     }
@@ -126,12 +148,9 @@ static int ReadMessageText(FILE* fp, int first, char* text) {
     return n;
 }
 
-int32_t GetErrMsgFileData(char* out, const char* path) {
-    strcpy(out, ErrFileFallback);
-    BuildErrMsgFileName(path);
-    FILE* fp = fopen(mvErrMsgFileName, "r");
-    if (fp == nullptr)
-        return 0;
+// Reads the message file open in fp into out (which holds the fallback),
+// closes and deletes it, and returns its code.
+static int32_t ReadErrMsgStream(FILE* fp, char* out) {
     int first;
     int32_t code = ReadCodeLine(fp, &first);
     char text[ErrMsgReadMax + 1];
@@ -148,8 +167,36 @@ int32_t GetErrMsgFileData(char* out, const char* path) {
     return code;
 }
 
+// Reads back the error message file in path's directory into out, deletes
+// the file and returns its code (0, out holding the fallback, when missing).
+int32_t GetErrMsgFileData(char* out, const char* path) {
+    strcpy(out, ErrFileFallback);
+    BuildErrMsgFileName(path);
+    FILE* fp = OpenPlainFile(mvErrMsgFileName, "r", Links::Refuse);
+    return fp != nullptr ? ReadErrMsgStream(fp, out) : 0;
+}
+
+// The same for the file this run wrote, found by mvErrMsgFileName; a file
+// of that name that is not the one written is left alone.
+int32_t GetOwnErrMsgFileData(char* out) {
+    strcpy(out, ErrFileFallback);
+    if (!ownFileWritten)
+        return 0;
+    ownFileWritten = false;
+    FILE* fp = OpenPlainFile(mvErrMsgFileName, "r", Links::Refuse);
+    struct stat st;
+    if (fp == nullptr)
+        return 0;
+    if (fstat(fileno(fp), &st) != 0 || st.st_dev != ownFileDev || st.st_ino != ownFileIno) {
+        fclose(fp);
+        return 0;
+    }
+    return ReadErrMsgStream(fp, out);
+}
+
 void ResetErrorFile() {
     mvErrMsg[0] = '\0';
     mvErrMsgFileName[0] = '\0';
     deferredMsg = false;
+    ownFileWritten = false;
 }

@@ -6,6 +6,8 @@
 // message; only a message written with code 0 (a deferred one, which turns
 // into error 24 at the end of a run that met nothing worse) can be
 // replaced.  The end-of-run report reads the file back (and deletes it).
+// A symbolic link, FIFO or device under the file's name counts as a file
+// that cannot be opened: nothing is written to it, read from it or deleted.
 #pragma once
 
 #include <cstdint>
@@ -29,5 +31,12 @@ void CreateErrMsgFile(int32_t code, const char* msg, const char* path);
 // out then holds a fallback text).
 int32_t GetErrMsgFileData(char* out, const char* path);
 
-// Back to the start-of-run state: no message, no file name, deferred flag clear.
+// Reads back the error message file this run wrote (mvErrMsgFileName) like
+// GetErrMsgFileData.  When this run wrote none, or the file now under that
+// name is not the one it wrote, out holds the fallback text, nothing is
+// deleted and the result is 0.
+int32_t GetOwnErrMsgFileData(char* out);
+
+// Back to the start-of-run state: no message, no file name, deferred flag
+// clear, no file written.
 void ResetErrorFile();

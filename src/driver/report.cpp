@@ -7,6 +7,11 @@
 // %d: unknown type." on the console, "  (%d) unknown type." in the lock
 // file), so a reader always gets the code; for error 24 the detailed
 // message is read back from the error message file and shown instead.
+//
+// The lock file is opened through OpenPlainFile: a symbolic link, FIFO or
+// device planted under its name counts as a lock file that cannot be opened.
+// The names in it are written with their control characters escaped, so that
+// a name holding a line feed cannot add lines to the report.
 
 #include "driver/report.h"
 
@@ -15,6 +20,8 @@
 
 #include "common/error_codes.h"
 #include "common/error_file.h"
+#include "common/escape.h"
+#include "common/plain_file.h"
 #include "common/run_settings.h"
 #include "driver/startup.h"
 
@@ -49,12 +56,10 @@ static const char* NameOrEmpty(const char* s) {
     return s != nullptr ? s : "";
 }
 
-// Reads the detailed message back into mvErrMsg, from a copy of the file's
-// name (the reading rebuilds mvErrMsgFileName itself).
+// Reads the detailed message this run wrote back into mvErrMsg (the
+// fallback text when it wrote none).
 static void ReadBackDetail() {
-    char path[sizeof mvErrMsgFileName];
-    snprintf(path, sizeof path, "%s", mvErrMsgFileName);
-    GetErrMsgFileData(mvErrMsg, path);
+    GetOwnErrMsgFileData(mvErrMsg);
 }
 
 // The console report: success on standard output, a failure on standard error.
@@ -76,14 +81,29 @@ static void ReportOnConsole() {
     fprintf(stderr, MvFinished, ProgramName());
 }
 
+// Writes format, whose only conversions are two "%s", with the names a and b
+// in their places, escaped.
+static void PrintNames(FILE* fp, const char* format, const char* a, const char* b) {
+    const char* names[2] = {a, b};
+    int next = 0;
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == 's' && next < 2) {
+            PutEscaped(fp, names[next++]);
+            ++p;
+        } else {
+            putc(*p, fp);
+        }
+    }
+}
+
 // Error 11 of an import module: the refusal is appended below the earlier report.
 static void AppendLockRefusal() {
     if (TransType != 'I')
         return;
-    FILE* fp = fopen(ErrFileName, "a+");
+    FILE* fp = OpenPlainFile(ErrFileName, "a+", Links::Refuse);
     if (fp == nullptr)
         return;
-    fprintf(fp, ELocked, ProgramName(), NameOrEmpty(InFileName));
+    PrintNames(fp, ELocked, ProgramName(), NameOrEmpty(InFileName));
     for (int i = 0; ELockMsg[i] != nullptr; ++i)
         fputs(ELockMsg[i], fp);
     fclose(fp);
@@ -91,12 +111,12 @@ static void AppendLockRefusal() {
 
 // Any other failure: the lock file is replaced by a report of this run.
 static void WriteLockReport() {
-    FILE* fp = fopen(ErrFileName, "w+");
+    FILE* fp = OpenPlainFile(ErrFileName, "w+", Links::Refuse);
     if (fp == nullptr)
         return;
     const char* kind = TransType == 'I' ? MTName[0] : TransType == 'O' ? MTName[1] : MTName[2];
-    fprintf(fp, EFMsg1, kind, ProgramName());
-    fprintf(fp, EFMsg2, NameOrEmpty(InFileName), NameOrEmpty(OutFileName));
+    PrintNames(fp, EFMsg1, kind, ProgramName());
+    PrintNames(fp, EFMsg2, NameOrEmpty(InFileName), NameOrEmpty(OutFileName));
     const char* text = ErrText(ErrType);
     if (ErrType == ErrDetailed) {
         ReadBackDetail();

@@ -1,5 +1,12 @@
 // Signal handlers: a fault ends the run with status 9, a request to stop
-// with status 18.
+// (SIGTERM, SIGINT, SIGHUP) with status 18.  Either way the target of the
+// unfinished translation is emptied and removed (DiscardTarget), so that a
+// half-written stream is never mistaken for a finished one.
+//
+// SIGPIPE and SIGXFSZ are ignored: a target pipe closed early or a file-size
+// limit then makes the write fail, and the run ends with error 5 and its
+// report instead of being killed without one.  A console line to a closed
+// pipe is lost and the run goes on.
 //
 // A handler may interrupt any code, stdio and malloc included, so it uses
 // only what is safe there: it formats its message into a stack buffer, sends
@@ -21,6 +28,7 @@
 
 #include "common/error_codes.h"
 #include "common/run_settings.h"
+#include "io/output.h"
 
 // Appends text to buf at *len, as far as room allows.
 static void Append(char* buf, size_t size, size_t* len, const char* text) {
@@ -55,6 +63,7 @@ static void WriteAll(int fd, const char* buf, size_t len) {
 }
 
 [[noreturn]] void InternalError(int32_t sig) {
+    DiscardTarget();
     if (Display != 0) {
         char buf[96];
         size_t len = 0;
@@ -77,6 +86,7 @@ static void WriteAll(int fd, const char* buf, size_t len) {
 }
 
 [[noreturn]] void ExitNow(int32_t) {
+    DiscardTarget();
     _exit(ErrStopped);
 }
 
@@ -99,6 +109,9 @@ static void Handle(int sig, void (*handler)(int)) {
 void SetUpError() {
     Handle(SIGTERM, OnStop);
     Handle(SIGINT, OnStop);
+    Handle(SIGHUP, OnStop);
+    Handle(SIGPIPE, SIG_IGN);
+    Handle(SIGXFSZ, SIG_IGN);
     if (Display <= 1) {
         Handle(SIGSEGV, OnFault);
         Handle(SIGFPE, OnFault);

@@ -9,8 +9,14 @@
 // signed, exactly as the window's own arithmetic is, and every such look goes
 // through InAt, which reads 0 outside the array.
 //
-// The source is read unbuffered by stdio: the window is the buffer, and a
-// second copy through a stdio buffer would only cost time.
+// The source is read unbuffered by stdio, in large blocks into a staging
+// buffer (InStage) from which ReadInFile fills the window.  The window itself
+// is unchanged by this: ReadInFile hands out exactly the bytes a plain read
+// of the same count would return, and the end of the stream and a read
+// failure become visible to the window (InAtEnd, InFailed) only when a
+// ReadInFile call reaches them, as they would for a plain read.  Positions
+// (Itell, Iseek) are logical: the stream's own position less the bytes still
+// staged.
 
 #include "io/input.h"
 
@@ -32,6 +38,57 @@ int32_t IDone = 0;
 int32_t Done = 0;
 int16_t InPtrList[PtrSlots];
 
+// ---------------------------------------------------------------- staging ---
+
+// One block read from the stream: large enough that the system calls cost
+// little per byte, small enough to stay in the cache with the window.
+constexpr int InStageSize = 256 * 1024;
+static uint8_t InStage[InStageSize];
+static int StageAt = 0;        // next staged byte not yet handed to the window
+static int StageEnd = 0;       // end of the staged bytes
+static bool StageEof = false;  // the stream met its end after the staged bytes
+static bool StageFail = false; // the stream failed after the staged bytes
+static bool InAtEnd = false;   // the window has read up to the end of the stream
+static bool InFailed = false;  // the window has read up to a failure of the stream
+
+// Forgets everything staged (after a seek).  A failure the window has seen
+// stays seen, as a stream's error flag does.
+static void DropStage() {
+    StageAt = StageEnd = 0;
+    StageEof = StageFail = false;
+    InAtEnd = false;
+}
+
+// Forgets the stream altogether (a new source, a new window, a new run).
+static void ForgetStream() {
+    DropStage();
+    InFailed = false;
+}
+
+// Reads the next block; on a short read notes why it was short.
+static void FillStage() {
+    clearerr(InFile);
+    size_t n = fread(InStage, 1, (size_t)InStageSize, InFile);
+    StageAt = 0;
+    StageEnd = (int)n;
+    if (n < (size_t)InStageSize) {
+        StageEof = feof(InFile) != 0;
+        StageFail = ferror(InFile) != 0 || !StageEof;
+    }
+}
+
+// Bytes staged and not yet handed out.
+static int Staged() {
+    return StageEnd - StageAt;
+}
+
+// The logical position of the stream (the offset of the byte after ILast),
+// or -1 when the stream cannot tell it.
+static long InFilePos() {
+    long p = InFile != nullptr ? ftell(InFile) : -1;
+    return p < 0 ? -1 : p - Staged();
+}
+
 // ---------------------------------------------------------------- opening ---
 
 // Opens the source; an empty or missing name means standard input.
@@ -48,36 +105,60 @@ int InitIn() {
         }
     }
     setvbuf(InFile, nullptr, _IONBF, 0);
+    ForgetStream();
     return 0;
 }
 
-// One read of up to count bytes.  Nothing read while the stream is not at
-// its end is a read failure (error 4).
+// One read of up to count bytes: count unless the stream ends or fails
+// first, as a plain read of the stream would give.  Nothing read while the
+// stream is not at its end is a read failure (error 4).
 int ReadInFile(uint8_t* buf, int count) {
     if (InFile == nullptr || count <= 0) {
         if (count > 0)
             ErrType = ErrRead;
         return 0;
     }
-    size_t n = fread(buf, 1, (size_t)count, InFile);
+    int n = 0;
+    while (n < count) {
+        if (Staged() == 0) {
+            if (StageEof || StageFail)
+                break;
+            FillStage();
+            continue;
+        }
+        int k = count - n < Staged() ? count - n : Staged();
+        memcpy(buf + n, InStage + StageAt, (size_t)k);
+        StageAt += k;
+        n += k;
+    }
+    if (n < count) { // the read reached the end of the staged bytes
+        InAtEnd = StageEof;
+        InFailed = InFailed || StageFail;
+    }
     if (n > 0)
-        return (int)n;
-    if (!feof(InFile))
+        return n;
+    if (!InAtEnd)
         ErrType = ErrRead;
     return 0;
 }
 
-// Sets the file position to offset from the start; 0 on success.
+// Sets the file position to offset from the start; 0 on success.  What was
+// staged from the old position is dropped.
 int SeekInFile(long offset) {
     if (InFile == nullptr)
         return -1;
-    return fseek(InFile, offset, SEEK_SET) == 0 ? 0 : -1;
+    if (fseek(InFile, offset, SEEK_SET) != 0)
+        return -1;
+    DropStage();
+    return 0;
 }
 
 // ------------------------------------------------------- filling the window ---
 
 // First fill from the current file position (offset 0 for a fresh source).
+// The window starts afresh, and so does the staging under it.
 void InitInBuf(int16_t keepBack) {
+    ForgetStream();
     IWrap = keepBack;
     ILast = (int16_t)(ReadInFile(InBuf, InBufData) - 1);
     ILimit = (int16_t)(InBufData - 1 - IWrap);
@@ -87,9 +168,9 @@ void InitInBuf(int16_t keepBack) {
 // After a fill: more data may follow only when the buffer is full, no error
 // has been recorded and the stream has not met its end.
 void SetILim() {
-    if (InFile != nullptr && ferror(InFile))
+    if (InFile != nullptr && InFailed)
         ErrType = ErrRead;
-    if (ILast > InBufData - 2 && ErrType == ErrNone && InFile != nullptr && !feof(InFile)) {
+    if (ILast > InBufData - 2 && ErrType == ErrNone && InFile != nullptr && !InAtEnd) {
         IDone = 0;
         ILimit = (int16_t)(InBufData - 1 - IWrap);
     } else {
@@ -137,7 +218,7 @@ void FillInBuf() {
 // Positions the input at an absolute file offset, inside the window when the
 // byte is there, else by reloading the window around it.
 int Iseek(long target) {
-    long p = InFile != nullptr ? ftell(InFile) : -1;
+    long p = InFilePos();
     if (p < 0) {
         ErrType = ErrRead;
         return ErrRead;
@@ -165,7 +246,7 @@ int Iseek(long target) {
 
 // File offset of the byte at IRead.
 long Itell() {
-    long p = InFile != nullptr ? ftell(InFile) : -1;
+    long p = InFilePos();
     if (p < 0) {
         ErrType = ErrRead;
         return 0;
@@ -223,6 +304,12 @@ void EatToChar(uint8_t c) {
 }
 
 void EatChar(uint8_t c) {
+    // Below the limit GetIn only advances IRead, so a run of c there is
+    // stepped over by index; the loop below takes the rest (the limit, the
+    // end of the input) byte by byte.
+    if (Done == 0 && ErrType == ErrNone && IRead >= 0)
+        while (IRead < ILimit && InBuf[IRead] == c)
+            IRead = (int16_t)(IRead + 1);
     while (Done == 0 && ErrType == ErrNone) {
         if (GetIn() != c) {
             IRead = (int16_t)(IRead - 1);
@@ -242,4 +329,5 @@ void ResetInput() {
     IWrap = DefaultKeep;
     IDone = Done = 0;
     memset(InPtrList, 0, sizeof InPtrList);
+    ForgetStream();
 }

@@ -41,9 +41,12 @@ inline uint8_t InAt(int i) {
 // Opens the source named by InFileName ("r"; standard input when empty).
 // Returns 0, or 2 with ErrType 2.
 int InitIn();
-// One plain read from InFile; sets ErrType 4 when nothing is read before the end.
+// Reads count bytes of InFile, fewer only when the stream ends or fails
+// first; sets ErrType 4 when nothing is read before the end.  The stream is
+// read ahead in large blocks; its end and its failures count from the byte
+// where they happen, not from the block read that met them.
 int ReadInFile(uint8_t* buf, int count);
-// Sets the file position of InFile; 0 on success.
+// Sets the file position of InFile (read-ahead dropped); 0 on success.
 int SeekInFile(long offset);
 // First fill of the window with the given keep-back.  IRead is left to the caller.
 void InitInBuf(int16_t keepBack);

@@ -4,17 +4,22 @@
 // Puts append to OutBuf; when a put leaves OWrite above OLimit, WriteOutBuf
 // writes all but the most recent OWrap bytes (all of them once the input is
 // done) and moves the kept tail to the front, so OutBuf[OWrite - 1] stays the
-// last byte written.  The target is written unbuffered by stdio: the flush
-// already writes in blocks of about 12 KB, and a stdio buffer would only
-// delay a failed write (a full disk) until a close whose result nobody sees.
+// last byte written.  The flushes go to a staging buffer (OutStage) that is
+// written to the target in large blocks, and at the end of the run by
+// EndOut.  The target itself is unbuffered by stdio, so every write's result
+// is seen here: a failed write is error 5 when the staged block is written,
+// which may be some flushes after the bytes that could not be written.
 
 #include "io/output.h"
 
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/error_codes.h"
 #include "common/error_file.h"
+#include "common/escape.h"
 #include "common/run_settings.h"
 #include "io/input.h"
 
@@ -22,6 +27,9 @@ FILE* OutFile = nullptr;
 uint8_t OutBuf[OutBufSize];
 int16_t OWrite = 0;
 int16_t OLimit = 0;
+const char* volatile OutCreatedName = nullptr;
+volatile sig_atomic_t OutCreatedFd = -1;
+
 // Bytes a flush keeps when fewer than the keep-back but more than this are
 // held; also the keep-back before the translator sets its own.
 constexpr int MinKeep = 260;
@@ -29,7 +37,59 @@ constexpr int MinKeep = 260;
 int16_t OWrap = MinKeep;
 int16_t OutPtrList[PtrSlots];
 
+// Flushed bytes not yet written to the target.
+constexpr int OutStageSize = 256 * 1024;
+static uint8_t OutStage[OutStageSize];
+static int OStaged = 0;
+
+// One plain write; a short one is error 5.
+static void WriteTarget(const uint8_t* buf, int count) {
+    size_t w = OutFile != nullptr ? fwrite(buf, 1, (size_t)count, OutFile) : 0;
+    if (w < (size_t)count)
+        ErrType = ErrWrite;
+}
+
 // ------------------------------------------------------- opening and closing ---
+
+// The check that the target is not the source is made here, where the
+// target is opened: this layer holds both streams, and a check made by the
+// caller any earlier would leave a gap in which the name could change.  The
+// name is checked before anything is opened for writing, and the file opened
+// (without truncating it) is checked once more before it is cut to 0 bytes.
+
+// True when st is a regular file that is also the source (device and inode;
+// links are followed, standard input is compared like a named source).
+static bool IsSource(const struct stat& st) {
+    struct stat src;
+    return S_ISREG(st.st_mode) && InFile != nullptr && fstat(fileno(InFile), &src) == 0 &&
+           src.st_dev == st.st_dev && src.st_ino == st.st_ino;
+}
+
+// Opens the target like fopen "w+"; null with errno set on failure, or with
+// ErrType 23 when the file opened turns out to be the source.
+static FILE* OpenTarget(const char* name) {
+    int fd = open(name, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0;
+    if (ok && IsSource(st)) {
+        ErrType = ErrOverwrite;
+        ok = false;
+    }
+    if (ok && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0)
+        ok = false;
+    FILE* fp = ok ? fdopen(fd, "w+") : nullptr;
+    if (fp == nullptr) {
+        close(fd);
+        return nullptr;
+    }
+    if (S_ISREG(st.st_mode)) {
+        OutCreatedName = name;
+        OutCreatedFd = fd;
+    }
+    return fp;
+}
 
 // Creates the target; an empty or missing name means standard output.
 int InitOut() {
@@ -39,10 +99,19 @@ int InitOut() {
         setvbuf(stdout, nullptr, _IONBF, 0);
         return 0;
     }
-    OutFile = fopen(OutFileName, "w+");
+    struct stat st;
+    if (stat(OutFileName, &st) == 0 && IsSource(st)) {
+        ErrType = ErrOverwrite;
+        return ErrType;
+    }
+    OutFile = OpenTarget(OutFileName);
+    if (ErrType == ErrOverwrite)
+        return ErrType;
     if (OutFile == nullptr) {
+        char name[sizeof mvErrMsg - 45]; // room for the rest of the message
+        CopyEscaped(name, sizeof name, OutFileName);
         snprintf(mvErrMsg, sizeof mvErrMsg, "Error trying to create target file.\n\tName:%s.\n",
-                 OutFileName);
+                 name);
         CreateErrMsgFile(ErrTargetOpen, mvErrMsg, OutFileName);
         return ErrType;
     }
@@ -50,14 +119,42 @@ int InitOut() {
     return 0;
 }
 
-// Writes count bytes; a short write is error 5, and the caller goes on.
+// Async-signal-safe: fstat, ftruncate, lstat and unlink only.  The name is
+// removed only while it still names the file written, so a file put in its
+// place meanwhile is left alone; reached through a link, the file is emptied.
+void DiscardTarget() {
+    const int fd = OutCreatedFd;
+    const char* name = OutCreatedName;
+    OutCreatedFd = -1;
+    struct stat own, named;
+    if (fd < 0 || name == nullptr || fstat(fd, &own) != 0 || !S_ISREG(own.st_mode))
+        return;
+    const int cut = ftruncate(fd, 0); // on failure the name is still removed below
+    (void)cut;
+    if (lstat(name, &named) == 0 && named.st_dev == own.st_dev && named.st_ino == own.st_ino)
+        unlink(name);
+}
+
+// Stages count bytes, writing the staged block first when they do not fit;
+// a block as large as the stage goes straight to the target.
 int WriteOutFile(const uint8_t* buf, int count) {
     if (count <= 0)
         return 0;
-    size_t w = OutFile != nullptr ? fwrite(buf, 1, (size_t)count, OutFile) : 0;
-    if (w < (size_t)count)
-        ErrType = ErrWrite;
-    return (int)w;
+    if (OStaged + count > OutStageSize)
+        FlushOutFile();
+    if (count >= OutStageSize) {
+        WriteTarget(buf, count);
+        return count;
+    }
+    memcpy(OutStage + OStaged, buf, (size_t)count);
+    OStaged += count;
+    return count;
+}
+
+void FlushOutFile() {
+    if (OStaged > 0)
+        WriteTarget(OutStage, OStaged);
+    OStaged = 0;
 }
 
 // Final flush; closes both streams (those whose position can be taken) and
@@ -72,6 +169,10 @@ static bool IsRegularFile(FILE* f) {
 
 void EndOut() {
     WriteOutBuf();
+    FlushOutFile();
+    // Everything is written: from here on the target is the run's result.
+    OutCreatedFd = -1;
+    OutCreatedName = nullptr;
     long outLen = -1;
     bool regular = OutFile != nullptr && IsRegularFile(OutFile);
     if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0)
@@ -178,4 +279,7 @@ void ResetOutput() {
     OLimit = 0;
     OWrap = MinKeep;
     memset(OutPtrList, 0, sizeof OutPtrList);
+    OStaged = 0;
+    OutCreatedFd = -1;
+    OutCreatedName = nullptr;
 }

@@ -8,6 +8,7 @@
 // which is copied without a limit test.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 
@@ -22,11 +23,27 @@ extern int16_t OLimit;               // a put that leaves OWrite above this flus
 extern int16_t OWrap;                // keep-back of a flush during translation
 extern int16_t OutPtrList[PtrSlots]; // saved output positions; -1 once written out
 
+// The target this run created and has not finished: its name and descriptor,
+// set by InitOut when the target is a regular file, cleared by EndOut once
+// the last byte is written.  Read by DiscardTarget from a signal handler.
+extern const char* volatile OutCreatedName;
+extern volatile sig_atomic_t OutCreatedFd;
+
 // Creates the target ("w+"; standard output when the name is empty).
-// On failure records code 3 in the error message file; returns ErrType (24).
+// A target that is the source itself (the same regular file by device and
+// inode, under any name) is refused with ErrType 23 before anything is opened
+// for writing or cut.  On any other failure records code 3 in the error
+// message file.  Returns 0 or ErrType (23 or 24).
 int InitOut();
-// One plain write to OutFile; ErrType 5 on a short write.  Returns the count written.
+// Async-signal-safe.  Empties and removes the target of an unfinished run
+// (OutCreatedName); does nothing once EndOut has written it out.
+void DiscardTarget();
+// Hands count bytes to the target.  They are staged and written in large
+// blocks; ErrType 5 when a write of the target falls short (possibly in a
+// later call, or in FlushOutFile).  Returns count.
 int WriteOutFile(const uint8_t* buf, int count);
+// Writes every staged byte to the target; ErrType 5 on a short write.
+void FlushOutFile();
 // Final flush, close of both files, removal of a target that received nothing.
 void EndOut();
 // OWrap = keepBack, OLimit = 16383 - keepBack, OWrite = 0.
@@ -61,5 +78,5 @@ void SetOutPtr(uint8_t slot);
 // A saved position, sign-extended; -1 once its byte left the buffer.
 int GetOutPtr(uint8_t slot);
 
-// Back to the start-of-run state (closes nothing).
+// Back to the start-of-run state (closes nothing; staged bytes are dropped).
 void ResetOutput();

@@ -14,6 +14,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace scan {
 
 // The word scans are used where the first byte in memory is the low byte.
@@ -48,5 +52,27 @@ constexpr uint64_t High(uint64_t w) {
 inline int First(uint64_t marks) {
     return std::countr_zero(marks) >> 3;
 }
+
+// Sixteen bytes at once where SSE2 is there (every x86-64): the first of
+// p[0..15] that is below lo, of 0x80 and above, or equal to v; 16 when none
+// is.  As signed bytes, those of 0x80 and above are negative, so one signed
+// compare with lo (at most 0x7F) finds both kinds.  Without SSE2, Wide is
+// false and the callers use the eight-byte scans alone.
+#if defined(__SSE2__)
+constexpr bool Wide = true;
+inline int FirstBelowHighOr16(const uint8_t* p, uint8_t lo, uint8_t v) {
+    __m128i w;
+    memcpy(&w, p, sizeof w);
+    __m128i below = _mm_cmplt_epi8(w, _mm_set1_epi8((char)lo));
+    __m128i equal = _mm_cmpeq_epi8(w, _mm_set1_epi8((char)v));
+    unsigned m = (unsigned)_mm_movemask_epi8(_mm_or_si128(below, equal));
+    return m != 0 ? std::countr_zero(m) : 16;
+}
+#else
+constexpr bool Wide = false;
+inline int FirstBelowHighOr16(const uint8_t*, uint8_t, uint8_t) {
+    return 16;
+}
+#endif
 
 } // namespace scan

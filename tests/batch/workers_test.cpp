@@ -104,7 +104,8 @@ TEST_P(BatchStop, LeavesOnlyCompleteTargetsAndTheReportOfWhatWasDone) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, BatchStop,
                          ::testing::Values(StopCase{"SIGINT", SIGINT, 130},
-                                           StopCase{"SIGTERM", SIGTERM, 143}),
+                                           StopCase{"SIGTERM", SIGTERM, 143},
+                                           StopCase{"SIGHUP", SIGHUP, 129}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

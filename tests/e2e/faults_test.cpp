@@ -193,11 +193,12 @@ TEST_F(Faults, StandardInputToStandardOutput) {
 }
 
 // Signals while a long document comes through standard input (the pipe kept
-// open, the target holding its first block): SIGTERM and SIGINT end with 18 and
+// open, the target holding its first block; input and output go in blocks of
+// 256 KiB, so the part fed is large enough for both): SIGTERM and SIGINT end with 18 and
 // print nothing more; SIGSEGV, SIGFPE and SIGBUS end with 9 and, unless silent,
 // their name; at a debugging level a fault keeps the system's action.
 TEST_F(Faults, SignalsDuringTranslation) {
-    const std::string doc = LongPfs(400000), t = Translating("", "out.vnk");
+    const std::string doc = LongPfs(1200000), t = Translating("", "out.vnk");
     const std::string os = "Terminating by OS.\nSignal: ";
     const struct {
         int sig;
@@ -216,7 +217,7 @@ TEST_F(Faults, SignalsDuringTranslation) {
         SCOPED_TRACE("signal " + std::to_string(c.sig) + " at level " + c.display);
         unlink((dir / "out.vnk").c_str());
         testprog::Program p(dir.path(), {"", "out.vnk", c.display});
-        ASSERT_TRUE(p.Feed(doc.substr(0, 200000)));
+        ASSERT_TRUE(p.Feed(doc.substr(0, 800000)));
         for (int i = 0; i < 1000 && FileSize(dir / "out.vnk") <= 0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ASSERT_GT(FileSize(dir / "out.vnk"), 0) << "the translation did not get under way";

@@ -1,4 +1,8 @@
 // The input window over real files: fills, refills, seeks, saved positions and readers.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
 #include "common/error_codes.h"
 #include "common/error_file.h"
 #include "common/paths.h"
@@ -90,6 +94,64 @@ TEST_F(InputWindow, SmallReaders) {
     EXPECT_EQ(GetIn(), 'x');
     EatChar('q'), EatSpaces(); // the last byte is read (Done) and stepped back over; then nothing
     EXPECT_EQ((V{Done, IRead}), (V{1, 15}));
+}
+
+// A stream of Pattern bytes whose reads fail (EIO) at offset failAt.
+struct FailingSource {
+    size_t size, failAt, pos = 0;
+    static ssize_t Read(void* self, char* buf, size_t n) {
+        auto* s = (FailingSource*)self;
+        if (s->pos >= s->failAt && s->pos < s->size) {
+            errno = EIO;
+            return -1;
+        }
+        size_t end = std::min(s->size, std::max(s->failAt, s->pos));
+        size_t k = std::min(n, end - s->pos);
+        for (size_t i = 0; i < k; ++i)
+            buf[i] = (char)((s->pos + i) * 7 + (s->pos + i) / 251);
+        s->pos += k;
+        return (ssize_t)k;
+    }
+    FILE* Open() { return fopencookie(this, "r", {Read, nullptr, nullptr, nullptr}); }
+};
+
+// The source is read ahead in large blocks, but a read failure is error 4 only
+// when the window reaches the failed byte: every byte before it is handed out
+// first, in a later block or right at a block's start alike.
+TEST_F(InputWindow, AReadFailureCountsFromTheFailedByte) {
+    for (size_t failAt : {size_t(262144), size_t(262144 * 2 + 5000), size_t(300000)}) {
+        FailingSource fs{700000, failAt};
+        InFile = fs.Open();
+        ASSERT_NE(InFile, nullptr);
+        InitInBuf(1024), IRead = 0, Done = 0;
+        Bytes got;
+        size_t firstError = 0;
+        while (!Done && ErrType == 0)
+            got.push_back((uint8_t)GetIn());
+        firstError = got.size();
+        while (!Done) // the window winds down at its last byte
+            got.push_back((uint8_t)GetIn());
+        EXPECT_EQ(ErrType, 4) << failAt;
+        EXPECT_GT(firstError + 16384, failAt) << failAt << ": the error came too early";
+        Bytes want = Pattern(failAt);
+        EXPECT_EQ(got, want) << failAt;
+        fclose(InFile), InFile = nullptr, ErrType = 0;
+    }
+}
+
+// Positions are the window's, not those of the stream read ahead of it:
+// Itell after reads, Iseek forward and back across the blocks read ahead.
+TEST_F(InputWindow, SeekAndTellOverBlocksReadAhead) {
+    Bytes src = Pattern(700000);
+    LoadWindow(src);
+    for (int i = 0; i < 300000; ++i)
+        GetIn();
+    EXPECT_EQ(Itell(), 300000);
+    EXPECT_EQ((V{Iseek(299000), GetIn(), Itell()}), (V{0, src[299000], 299001})); // in the window
+    EXPECT_EQ((V{Iseek(600000), GetIn(), Itell()}), (V{0, src[600000], 600001})); // ahead
+    EXPECT_EQ((V{Iseek(100), GetIn(), Itell()}), (V{0, src[100], 101}));          // back
+    EXPECT_EQ(Drain(), Bytes(src.begin() + 101, src.end()));
+    EXPECT_EQ(ErrType, 0);
 }
 
 // A missing source is error 2, an unreadable one 4; looks outside the array read 0.

@@ -56,6 +56,7 @@ void TranslatorTest::LoadWindow(const Bytes& bytes, int16_t readAt) {
 }
 
 Bytes TranslatorTest::Output() {
+    FlushOutFile(); // the staged flushes go to the file first
     fflush(dst_);
     long end = ftell(dst_);
     Bytes out((size_t)end);

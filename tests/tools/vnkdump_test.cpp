@@ -3,7 +3,8 @@
 
 #include <sys/mman.h>
 
-#include "dump.h"
+#include "listing.h"
+#include "render.h"
 #include "support/files.h"
 #include "support/harness.h"
 #include "support/program.h"
@@ -40,7 +41,8 @@ Result Shell(const std::string& command) {
             testfs::ReadFile(dir / "err")};
 }
 
-// Exit 0 when listed, 1 on a truncated stream, 2 on bad usage or unreadable input.
+// Exit 0 when listed or rendered, 1 on a truncated stream, 2 on bad usage, unreadable input
+// or an unknown code page.
 TEST(VnkdumpProgram, ArgumentsAndExitStatuses) {
     const Bytes stream = RecB(0xF0, 10) + B("Hi") + CR;
     const std::string listing =
@@ -48,7 +50,9 @@ TEST(VnkdumpProgram, ArgumentsAndExitStatuses) {
     testfs::TempDir dir;
     testfs::WriteFile(dir / "tiny.vnk", stream);
     testfs::WriteFile(dir / "cut.vnk", stream + Bytes{0x00, 0x65, 0x02, 0x90});
-    const std::string tiny = dir / "tiny.vnk", usage = "usage: vnkdump [--stats] FILE|-\n";
+    const std::string tiny = dir / "tiny.vnk",
+                      usage =
+                          "usage: vnkdump [--stats | --text | --html] [--codepage NAME] FILE|-\n";
     const std::pair<std::string, Result> cases[] = {
         {tiny, {0, listing, ""}},
         {"- <" + tiny, {0, listing, ""}},
@@ -63,6 +67,14 @@ TEST(VnkdumpProgram, ArgumentsAndExitStatuses) {
         {"--bogus x", {2, "", usage}},
         {"--stats", {2, "", usage}},
         {dir / "missing.vnk", {2, "", "vnkdump: cannot read " + dir / "missing.vnk" + ": "}},
+        {"--text " + tiny, {0, "Hi\n", ""}},
+        {"--text --codepage CP850 - <" + tiny, {0, "Hi\n", ""}},
+        {"--text " + dir / "cut.vnk",
+         {1, "Hi\n", "vnkdump: record at offset 0x000007 truncated: code 65, length 2"}},
+        {"--text --codepage NO-SUCH " + tiny, {2, "", "vnkdump: unknown code page NO-SUCH\n"}},
+        {"--html --stats " + tiny, {2, "", usage}},
+        {"--codepage CP850 " + tiny, {2, "", usage}},
+        {"--text --codepage", {2, "", usage}},
     };
     for (const auto& [args, want] : cases) {
         const Result r = Shell("'" VNKDUMP_EXE "' " + args);

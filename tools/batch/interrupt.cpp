@@ -1,3 +1,4 @@
+// SIGINT, SIGTERM and SIGHUP stop the batch (exit status 128 + the signal).
 // The self-pipe: the handler only stores the signal and writes one byte, so
 // that a poll waiting for the workers wakes up at once.
 
@@ -39,6 +40,7 @@ void InstallStopHandlers() {
         Pipe[0] = Pipe[1] = -1;
     SetAction(SIGINT, OnStop);
     SetAction(SIGTERM, OnStop);
+    SetAction(SIGHUP, OnStop);
     SetAction(SIGPIPE, SIG_IGN);
 }
 
@@ -53,7 +55,9 @@ int StopSignal() {
 void WorkerSignals() {
     SetAction(SIGINT, SIG_IGN);
     SetAction(SIGTERM, SIG_IGN);
+    SetAction(SIGHUP, SIG_IGN);
     SetAction(SIGPIPE, SIG_IGN);
+    SetAction(SIGXFSZ, SIG_IGN); // a target past the file-size limit fails with error 5
     if (Pipe[0] >= 0) {
         close(Pipe[0]);
         close(Pipe[1]);

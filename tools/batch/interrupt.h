@@ -1,4 +1,5 @@
-// SIGINT and SIGTERM to the batch: noted, never acted on inside the handler.
+// SIGINT, SIGTERM and SIGHUP to the batch: noted, never acted on inside the
+// handler.
 #pragma once
 
 // Installs the handlers and ignores SIGPIPE (a closed report pipe is seen
@@ -8,6 +9,6 @@ void InstallStopHandlers();
 int StopFd();
 // The stop signal received, 0 when none.
 int StopSignal();
-// Back to the default actions, ignoring SIGINT and SIGTERM: for workers,
-// which the batch itself stops.
+// For workers, which the batch itself stops: SIGINT, SIGTERM and SIGHUP
+// ignored, and SIGPIPE and SIGXFSZ (a failed write is reported instead).
 void WorkerSignals();

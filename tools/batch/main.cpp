@@ -6,7 +6,7 @@
 // Exit status: 0 when every document was ok, up to date, not a PFS document
 // or not a regular file; 1 when any failed, crashed or timed out (or the
 // target file system filled up); 2 for bad usage or folders that cannot be
-// used; 128 plus the signal after SIGINT or SIGTERM.
+// used; 128 plus the signal after SIGINT, SIGTERM or SIGHUP.
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,27 +1,41 @@
-// vnkdump: lists an intermediate stream, one element a line.
+// vnkdump: shows an intermediate stream, as a listing of its elements, a
+// summary, plain text or an HTML page.
 //
-//   vnkdump [--stats] FILE|-
+//   vnkdump [--stats | --text | --html] [--codepage NAME] FILE|-
 //
 // The whole input is read into memory first (streams are small, and the
 // listing needs to look at a record's length before its payload), then
-// handed to VnkDump.  Exit status: 0 for a sound stream, 1 when the stream
-// ends inside a record, 2 for bad usage, an unreadable input or a failed
-// write of the listing.
+// handed to the library.  Exit status: 0 for a sound stream, 1 when the
+// stream ends inside a record, 2 for bad usage, an unreadable input, an
+// unknown code page or a failed write of the output.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <utility>
 #include <vector>
 
-#include "dump.h"
+#include "listing.h"
+#include "render.h"
 
 namespace {
 
 constexpr int ExitBroken = 1;
 constexpr int ExitTrouble = 2;
 
-const char Usage[] = "usage: vnkdump [--stats] FILE|-\n";
+const char Usage[] = "usage: vnkdump [--stats | --text | --html] [--codepage NAME] FILE|-\n";
+
+enum class Mode { Listing, Stats, Text, Html };
+
+struct Options {
+    Mode mode = Mode::Listing;
+    bool modeGiven = false;
+    const char* codepage = nullptr;
+    const char* name = nullptr;
+};
 
 // Reads all of stream into bytes; false with errno set when a read fails.
 bool ReadAll(FILE* stream, std::vector<uint8_t>& bytes) {
@@ -38,47 +52,98 @@ bool ReadInput(const char* name, std::vector<uint8_t>& bytes) {
     FILE* stream = useStdin ? stdin : std::fopen(name, "rb");
     bool ok = stream != nullptr && ReadAll(stream, bytes);
     const int error = errno;
-    if (stream && !useStdin) std::fclose(stream);
-    if (!ok) std::fprintf(stderr, "vnkdump: cannot read %s: %s\n", name, std::strerror(error));
+    if (stream && !useStdin)
+        std::fclose(stream);
+    if (!ok)
+        std::fprintf(stderr, "vnkdump: cannot read %s: %s\n", name, std::strerror(error));
     return ok;
+}
+
+// Reports a usage error on stderr; returns the exit status for it.
+int UsageError(const char* what, const char* arg) {
+    std::fprintf(stderr, "vnkdump: %s%s\n%s", what, arg, Usage);
+    return ExitTrouble;
+}
+
+// Fills options from the command line; returns -1 to go on, else the exit status.
+int ParseArguments(int argc, char** argv, Options& opt) {
+    static const std::pair<const char*, Mode> modes[] = {
+        {"--stats", Mode::Stats}, {"--text", Mode::Text}, {"--html", Mode::Html}};
+    bool optionsDone = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const bool option = !optionsDone && arg[0] == '-' && arg[1] != '\0';
+        const auto mode = std::find_if(std::begin(modes), std::end(modes), [&](const auto& m) {
+            return std::strcmp(arg, m.first) == 0;
+        });
+        if (option && std::strcmp(arg, "--") == 0) {
+            optionsDone = true;
+        } else if (option && mode != std::end(modes)) {
+            if (opt.modeGiven && opt.mode != mode->second)
+                return UsageError("choose one of --stats, --text and --html", "");
+            opt.mode = mode->second;
+            opt.modeGiven = true;
+        } else if (option && std::strcmp(arg, "--codepage") == 0) {
+            if (i + 1 == argc)
+                return UsageError("--codepage needs a name", "");
+            opt.codepage = argv[++i];
+        } else if (option && (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0)) {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else if (option) {
+            return UsageError("unknown option ", arg);
+        } else if (opt.name == nullptr) {
+            opt.name = arg;
+        } else {
+            return UsageError("more than one input", "");
+        }
+    }
+    if (opt.name == nullptr) {
+        std::fputs(Usage, stderr);
+        return ExitTrouble;
+    }
+    if (opt.codepage && opt.mode != Mode::Text && opt.mode != Mode::Html)
+        return UsageError("--codepage applies to --text and --html only", "");
+    return -1;
+}
+
+// The page title: the file's name without its directories.
+const char* Title(const char* name) {
+    if (std::strcmp(name, "-") == 0)
+        return "standard input";
+    const char* slash = std::strrchr(name, '/');
+    return slash && slash[1] ? slash + 1 : name;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    bool stats = false;
-    const char* name = nullptr;
-    bool optionsDone = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (!optionsDone && std::strcmp(arg, "--") == 0) {
-            optionsDone = true;
-        } else if (!optionsDone && std::strcmp(arg, "--stats") == 0) {
-            stats = true;
-        } else if (!optionsDone && (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0)) {
-            std::fputs(Usage, stdout);
-            return 0;
-        } else if (!optionsDone && arg[0] == '-' && arg[1] != '\0') {
-            std::fprintf(stderr, "vnkdump: unknown option %s\n%s", arg, Usage);
-            return ExitTrouble;
-        } else if (name == nullptr) {
-            name = arg;
-        } else {
-            std::fprintf(stderr, "vnkdump: more than one input\n%s", Usage);
-            return ExitTrouble;
-        }
-    }
-    if (name == nullptr) {
-        std::fputs(Usage, stderr);
-        return ExitTrouble;
-    }
+    Options opt;
+    if (const int status = ParseArguments(argc, argv, opt); status >= 0)
+        return status;
 
     std::vector<uint8_t> bytes;
-    if (!ReadInput(name, bytes)) return ExitTrouble;
-    const int status = vnkdump::VnkDump(bytes.data(), bytes.size(), stdout, stderr, stats);
+    if (!ReadInput(opt.name, bytes))
+        return ExitTrouble;
+    const char* codepage = opt.codepage ? opt.codepage : vnkdump::DefaultCodePage;
+    int status = 0;
+    switch (opt.mode) {
+    case Mode::Listing:
+    case Mode::Stats:
+        status =
+            vnkdump::VnkDump(bytes.data(), bytes.size(), stdout, stderr, opt.mode == Mode::Stats);
+        break;
+    case Mode::Text:
+        status = vnkdump::RenderText(bytes.data(), bytes.size(), stdout, stderr, codepage);
+        break;
+    case Mode::Html:
+        status = vnkdump::RenderHtml(bytes.data(), bytes.size(), stdout, stderr, codepage,
+                                     Title(opt.name));
+        break;
+    }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "vnkdump: cannot write the listing: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "vnkdump: cannot write the output: %s\n", std::strerror(errno));
         return ExitTrouble;
     }
-    return status == 0 ? 0 : ExitBroken;
+    return status == 0 ? 0 : status == 1 ? ExitBroken : ExitTrouble;
 }

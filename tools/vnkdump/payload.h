@@ -1,4 +1,4 @@
-// Decoding a control record's payload for the listing.
+// Decoding a control record's payload, and quoting bytes, for the listing.
 #pragma once
 
 #include <cstddef>
@@ -9,11 +9,16 @@
 
 namespace vnkdump {
 
+// The 16-bit signed value stored low byte first at bytes (two bytes are read).
+int16_t ReadInt16(const uint8_t* bytes);
 // Writes the payload decoded as kind, or as "raw" hex bytes when its length does not fit the kind.
 void PutPayload(FILE* out, vnk::Payload kind, const uint8_t* bytes, size_t size);
 // Writes the payload as "raw" followed by each byte as a space and two uppercase hex digits.
 void PutRaw(FILE* out, const uint8_t* bytes, size_t size);
 // Writes a twips measure as "<twips> (<inches>in)", the inches rounded to three decimals.
 void PutTwips(FILE* out, int16_t twips);
+// Writes the bytes between double quotes: printable ASCII as itself, '"' and
+// '\' with a backslash, every other byte as \xNN (two uppercase hex digits).
+void PutQuoted(FILE* out, const uint8_t* bytes, size_t size);
 
 } // namespace vnkdump

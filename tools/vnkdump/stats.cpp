@@ -33,7 +33,8 @@ void CountElement(StreamStats& stats, const Element& e) {
 
 void PutStats(FILE* out, const StreamStats& stats) {
     for (unsigned code = 0; code < 256; ++code) {
-        if (stats.perCode[code] == 0) continue;
+        if (stats.perCode[code] == 0)
+            continue;
         const vnk::CodeInfo* info = vnk::FindCode(static_cast<uint8_t>(code));
         std::fprintf(out, "%02X  %s  %zu\n", code, info ? info->name : "??", stats.perCode[code]);
     }

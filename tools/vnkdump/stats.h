@@ -1,10 +1,14 @@
-// Counting the elements of a stream.
+// Counting the elements of a stream, for the summary (vnkdump --stats).
+//
+// Summary format, instead of the listing: "CODE  NAME  COUNT" for each code
+// present in ascending order, then "records  N", "text-bytes  N" (hard
+// returns included) and "hard-returns  N".
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 
-#include "scan.h"
+#include "listing.h"
 
 namespace vnkdump {
 
