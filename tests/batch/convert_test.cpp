@@ -100,6 +100,22 @@ TEST(BatchConvert, SecondRunSkipsUpToDateTargetsUntilASourceChangesOrForce) {
     EXPECT_EQ(ListTree(tree.dst()), first);
 }
 
+TEST(BatchConvert, FoldersNamedThroughLinksAreUsedLinksInsideAreNot) {
+    Tree tree;
+    tree.Add("a.pfs", Document(2000, 1));
+    fs::create_directories(tree / "elsewhere/target");
+    fs::create_directory_symlink(tree.src(), tree / "src-link");
+    fs::create_directory_symlink(tree / "elsewhere/target", tree / "dst-link");
+    fs::create_directory_symlink(tree / "elsewhere", tree / "src/inner-link");
+    auto run = Batch(tree, {"--report", "-", "src-link", "dst-link"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    auto by = BySource(ReadReport(run.out), "src-link");
+    EXPECT_EQ(by["a.pfs"]["status"], "ok");
+    EXPECT_EQ(by["inner-link"]["status"], "not-regular");
+    EXPECT_EQ(ListTree(tree / "elsewhere/target"),
+              (Files{{"a.pfs.vnk", PfsTranslation(tree.sources().at("a.pfs"))}}));
+}
+
 TEST(BatchConvert, LinksPlantedInTheTargetTreeAreNotFollowed) {
     Tree tree;
     tree.Add("sub/a.pfs", Document(3000, 1));

@@ -41,11 +41,14 @@ int Visit(const char* path, const struct stat* st, int flag, FTW* ftw) {
 } // namespace
 
 bool WalkTree(const std::string& root, std::vector<WorkItem>& items, std::string& error) {
+    // Through "/.", a root that is itself a link to a folder is walked: the
+    // user named it.  Links below it are not followed.
+    const std::string start = root + "/.";
     Items = &items;
-    RootLength = root.size();
+    RootLength = start.size();
     RootError = 0;
     errno = 0;
-    if (nftw(root.c_str(), Visit, 64, FTW_PHYS) != 0 || RootError != 0) {
+    if (nftw(start.c_str(), Visit, 64, FTW_PHYS) != 0 || RootError != 0) {
         error = root + ": " + std::strerror(RootError != 0 ? RootError : errno);
         return false;
     }
