@@ -3,6 +3,7 @@
 #include "batch/batch_support.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,10 +140,10 @@ pid_t WorkerOn(pid_t batch, const std::string& path) {
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::vector<pid_t> workers;
     for (int round = 0; std::chrono::steady_clock::now() < end; ++round) {
-        if (round % 100 == 0)
+        if (workers.empty() || round % 50 == 0)
             workers = ChildrenOf(batch);
         for (pid_t w : workers)
-            if (HasOpen(w, real))
+            if (HasOpen(w, real) && kill(w, SIGSTOP) == 0)
                 return w;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }

@@ -60,7 +60,8 @@ std::map<std::string, Json> BySource(const std::vector<Json>& lines, const std::
 std::string PfsTranslation(const std::string& bytes);
 
 // The batch's worker that has the file path open, waiting for it up to a
-// minute; -1 when none did.
+// minute; -1 when none did.  The worker is stopped (SIGSTOP) the moment it
+// is found, so that it is still on that document whatever the test does next.
 pid_t WorkerOn(pid_t batch, const std::string& path);
 
 } // namespace batchtest

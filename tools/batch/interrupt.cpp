@@ -25,6 +25,15 @@ void OnStop(int sig) {
     errno = saved;
 }
 
+volatile sig_atomic_t Holding = 0;
+volatile sig_atomic_t StopHeld = 0;
+
+void OnWorkerStop(int) {
+    if (Holding == 0)
+        _exit(0);
+    StopHeld = 1;
+}
+
 void SetAction(int sig, void (*handler)(int)) {
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);
@@ -54,7 +63,7 @@ int StopSignal() {
 
 void WorkerSignals() {
     SetAction(SIGINT, SIG_IGN);
-    SetAction(SIGTERM, SIG_IGN);
+    SetAction(SIGTERM, OnWorkerStop);
     SetAction(SIGHUP, SIG_IGN);
     SetAction(SIGPIPE, SIG_IGN);
     SetAction(SIGXFSZ, SIG_IGN); // a target past the file-size limit fails with error 5
@@ -62,4 +71,14 @@ void WorkerSignals() {
         close(Pipe[0]);
         close(Pipe[1]);
     }
+}
+
+void HoldStop() {
+    Holding = 1;
+}
+
+void ReleaseStop() {
+    Holding = 0;
+    if (StopHeld != 0)
+        _exit(0);
 }

@@ -222,12 +222,40 @@ void NoWorkers(Pool& pool) {
     pool.work.clear();
 }
 
+// How long stopped workers get to end before they are killed.
+constexpr auto StopGrace = std::chrono::seconds(5);
+
+// Ends every worker: SIGTERM (and SIGCONT for one that was stopped) ends a
+// worker at once, unless it is putting a target in place, which it then
+// finishes and reports first.  The results the workers sent before they
+// ended are still in the pipes: those documents are done and their targets
+// in place, so they are taken (and reported) too.
 void StopAll(Pool& pool) {
     for (Slot& s : pool.slots)
-        if (s.pid > 0)
-            kill(s.pid, SIGKILL);
-    for (Slot& s : pool.slots)
+        if (s.pid > 0) {
+            kill(s.pid, SIGTERM);
+            kill(s.pid, SIGCONT);
+        }
+    const auto deadline = Clock::now() + StopGrace;
+    for (Slot& s : pool.slots) {
+        while (s.pid > 0 && waitpid(s.pid, nullptr, WNOHANG) == 0) {
+            if (Clock::now() > deadline) {
+                kill(s.pid, SIGKILL);
+                waitpid(s.pid, nullptr, 0);
+                break;
+            }
+            usleep(1000);
+        }
+        s.pid = -1;
+        Result r;
+        while (s.resultFd >= 0 && !s.jobs.empty() &&
+               read(s.resultFd, &r, sizeof r) == static_cast<ssize_t>(sizeof r) &&
+               r.index == s.jobs.front()) {
+            s.jobs.pop_front();
+            pool.sink(r);
+        }
         Reap(s, 0);
+    }
 }
 
 } // namespace

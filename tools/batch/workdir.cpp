@@ -115,8 +115,20 @@ bool MakeWorkFolders(const std::string& targetDir, int targetFd, int slots, Work
 }
 
 void ClearSlot(int slotFd) {
-    unlinkat(slotFd, WorkFileName, 0);
-    unlinkat(slotFd, "mvErrMsg.333", 0);
+    int fd = openat(slotFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (dir == nullptr) {
+        if (fd >= 0)
+            close(fd);
+        return;
+    }
+    std::vector<std::string> names;
+    while (dirent* e = readdir(dir))
+        if (e->d_type != DT_DIR)
+            names.push_back(e->d_name);
+    closedir(dir);
+    for (const auto& name : names)
+        unlinkat(slotFd, name.c_str(), 0);
 }
 
 void RemoveWorkFolders(WorkFolders& w) {

@@ -32,7 +32,7 @@ void RemoveStaleWorkFolders(const std::string& targetDir, int targetFd);
 bool MakeWorkFolders(const std::string& targetDir, int targetFd, int slots, WorkFolders& w,
                      std::string& error);
 
-// Empties one slot folder (after a worker died in it).
+// Removes every file of one slot folder (before a worker starts in it).
 void ClearSlot(int slotFd);
 
 // Removes this batch's folder, and the common folder when nothing else is

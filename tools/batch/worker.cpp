@@ -26,6 +26,7 @@
 
 #include "common/error_codes.h"
 #include "folders.h"
+#include "interrupt.h"
 #include "translate_one.h"
 #include "workdir.h"
 
@@ -98,7 +99,31 @@ int OpenSource(FolderCache& folders, const WorkItem& item, struct stat& st, Resu
     return fd;
 }
 
-// Gives the translated file the source's time and renames it into place.
+// Gives the file work of the working folder the modification time mtime,
+// puts it on disk first with --sync, and renames it to name in dirFd.
+// Returns 0 or the errno of the step that failed (in *step: the module's
+// code for it).  Any further file made from the target, such as a
+// rendering of it, goes into place the same way, after the target.
+int Place(const WorkerSetup& setup, int slotFd, const char* work, int dirFd,
+          const std::string& name, const timespec& mtime, int* step) {
+    *step = ErrWrite;
+    const timespec times[2] = {{0, UTIME_OMIT}, mtime};
+    if (utimensat(slotFd, work, times, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    if (setup.sync) {
+        int fd = openat(slotFd, work, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        int e = fd >= 0 && fsync(fd) == 0 ? 0 : errno;
+        if (fd >= 0)
+            close(fd);
+        if (e != 0)
+            return e;
+    }
+    *step = ErrTargetOpen;
+    HoldStop(); // a target in place must reach the report
+    return renameat(slotFd, work, dirFd, name.c_str()) == 0 ? 0 : errno;
+}
+
+// Puts the translated target in place with the source's time.
 void PutInPlace(const WorkerSetup& setup, int slotFd, int dirFd, const std::string& name,
                 const struct stat& src, Result& r) {
     struct stat out;
@@ -107,24 +132,13 @@ void PutInPlace(const WorkerSetup& setup, int slotFd, int dirFd, const std::stri
         return;
     }
     r.bytesOut = out.st_size;
-    const timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
-    if (utimensat(slotFd, WorkFileName, times, AT_SYMLINK_NOFOLLOW) != 0) {
-        Fail(r, ErrWrite, "problem while writing target file", errno);
-        return;
-    }
-    if (setup.sync) {
-        int fd = openat(slotFd, WorkFileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        bool synced = fd >= 0 && fsync(fd) == 0;
-        int e = errno;
-        if (fd >= 0)
-            close(fd);
-        if (!synced) {
-            Fail(r, ErrWrite, "problem while writing target file", e);
-            return;
-        }
-    }
-    if (renameat(slotFd, WorkFileName, dirFd, name.c_str()) != 0) {
-        Fail(r, ErrTargetOpen, "target file could not be opened for writing", errno);
+    int step;
+    int e = Place(setup, slotFd, WorkFileName, dirFd, name, src.st_mtim, &step);
+    if (e != 0) {
+        Fail(r, step,
+             step == ErrWrite ? "problem while writing target file"
+                              : "target file could not be opened for writing",
+             e);
         return;
     }
     r.status = Status::Ok;
@@ -187,7 +201,9 @@ void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item,
         r.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                    .count();
         r.done = true;
-        if (write(resultFd, &r, sizeof r) != static_cast<ssize_t>(sizeof r))
+        bool sent = write(resultFd, &r, sizeof r) == static_cast<ssize_t>(sizeof r);
+        ReleaseStop();
+        if (!sent)
             break;
     }
     _exit(0);
