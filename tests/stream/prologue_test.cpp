@@ -36,7 +36,7 @@ Bytes Ruler(const std::vector<int>& stops) {
     return r + RecB(vnk::TabList, 0);
 }
 
-// The setup for PfsDoc's default header: 66 lines -> (66*144/6)*10 = 15840, top 6*1440/6,
+// The setup for TestPage()'s header: 66 lines -> (66*144/6)*10 = 15840, top 6*1440/6,
 // bottom 15840 - 1440, left 0, right 65*144 = 9360; stops from 6 every fifth below 65.
 Bytes DefaultLayout() {
     return RecI(vnk::PageLen, 15840) + RecI(vnk::TopMarg, 1440) + RecI(vnk::BotMarg, 14400) +
