@@ -57,6 +57,15 @@ TEST_F(OutputBuffer, SavedPositionsAreRebasedOrLost) {
     EXPECT_EQ((V{OWrite, GetOutPtr(0), GetOutPtr(1), GetOutPtr(3)}), (V{0, -1, -1, 0}));
 }
 
+// Slots 0 to 5 are six positions of their own; a slot above 5 means slot 0.
+TEST_F(OutputBuffer, SavedPositionSlots) {
+    for (uint8_t slot = 0; slot <= 5; ++slot)
+        PutOut('a'), SetOutPtr(slot);
+    EXPECT_EQ((V{GetOutPtr(0), GetOutPtr(4), GetOutPtr(5), GetOutPtr(6)}), (V{1, 5, 6, 1}));
+    Put(3), SetOutPtr(6);
+    EXPECT_EQ((V{GetOutPtr(0), GetOutPtr(5), GetOutPtr(255)}), (V{9, 6, 9}));
+}
+
 TEST_F(OutputBuffer, EveryPayloadKind) {
     PutBControl(0x4F, 3), PutIControl(0x65, 9360), PutIControl(0x64, -28800); // keeps the bits
     PutControl(0xC4, 0, nullptr), PutControl(0xC5, 3, "abc");
