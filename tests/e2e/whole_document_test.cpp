@@ -1,3 +1,4 @@
+// Covers the whole translator (src/pfs, src/io, src/stream) through the built pfs2vnk.
 // Whole documents through the built program, checked byte for byte, some of them several
 // input windows long.
 #include <algorithm>

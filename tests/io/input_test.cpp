@@ -1,3 +1,4 @@
+// Covers src/io/input.cpp.
 // The input window over real files: fills, refills, seeks, saved positions and readers.
 #include <fcntl.h>
 #include <unistd.h>

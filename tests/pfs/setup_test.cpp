@@ -1,5 +1,6 @@
-// Document setup: the signature, the page layout, the default tab stops, the header and
-// footer blocks and the justification; and headers, footnotes and column layouts alone.
+// Covers src/pfs/setup.cpp, head_foot.cpp, defaults.cpp: the signature, the page layout, the
+// default tab stops, the header and footer blocks and the justification; and headers,
+// footnotes and column layouts alone.
 #include <tuple>
 
 #include "driver/run.h"
@@ -28,6 +29,7 @@ Bytes Block(uint8_t kind, const Bytes& open, const std::vector<Bytes>& lines, co
 }
 
 struct Case {
+    std::string name;
     Bytes doc;
     Bytes want; // the stream after the prologue
     int err = 0;
@@ -46,13 +48,14 @@ INSTANTIATE_TEST_SUITE_P(
     Layout, Setup,
     ::testing::Values(
         // the signature is "TYP" exactly; without it nothing is written
-        Case{TestPage().signature("typ").bytes(), {}, 8},
-        Case{TestPage().signature("TYQ").bytes(), {}, 8},
-        Case{TestPage().omitSignature().bytes(), {}, 8},
+        Case{"signature_lower_case", TestPage().signature("typ").bytes(), {}, 8},
+        Case{"signature_wrong_letter", TestPage().signature("TYQ").bytes(), {}, 8},
+        Case{"signature_missing", TestPage().omitSignature().bytes(), {}, 8},
         // a document of 1025 bytes has no body (byte 1024 is not read): the setup alone
-        Case{TestPage().skippedByte('Q').bytes(), DefaultLayout()},
+        Case{"no_body", TestPage().skippedByte('Q').bytes(), DefaultLayout()},
         // 60 lines, margins of 3 and 4 lines, 10 and 30 columns; with a left margin stops from 5
-        Case{TestPage()
+        Case{"page_of_60_lines_columns_10_to_30",
+             TestPage()
                  .pageLines(60)
                  .topLines(3)
                  .bottomLines(4)
@@ -63,36 +66,41 @@ INSTANTIATE_TEST_SUITE_P(
                  RecI(LeftMarg, 1440) + RecI(RightMarg, 4320) + Ruler({5, 10, 15, 20, 25})},
         // 16 bits: 200 lines 48000, bottom 46560; 255 columns 36720, as columns -200
         // each, so no left margin and one stop at 6 although right of the right margin
-        Case{TestPage().pageLines(200).leftColumn(255).rightColumn(255).bytes(),
+        Case{"measures_wrap_in_16_bits",
+             TestPage().pageLines(200).leftColumn(255).rightColumn(255).bytes(),
              Rec(PageLen, {0x80, 0xBB}) + RecI(TopMarg, 1440) + Rec(BotMarg, {0xE0, 0xB5}) +
                  Rec(LeftMarg, Wrapped) + Rec(RightMarg, Wrapped) + Ruler({6})}),
-    ByIndex());
+    ByName());
 
 // Header and footer blocks come after the default layout.
-Case H(const PfsWriter& doc, const Bytes& blocks) {
-    return {doc.bytes(), DefaultLayout() + blocks};
+Case H(const std::string& name, const PfsWriter& doc, const Bytes& blocks) {
+    return {name, doc.bytes(), DefaultLayout() + blocks};
 }
 INSTANTIATE_TEST_SUITE_P(
     HeadFoot, Setup,
     ::testing::Values(
         // alignment 1: left, no record; attributes 0x18: superscript wins
-        H(TestPage().headerLine(1, "Hi").headerAlign(1).headerAttr(0x18),
+        H("header_left_superscript", TestPage().headerLine(1, "Hi").headerAlign(1).headerAttr(0x18),
           Block(1, Sc(2), {B("Hi")}, Sc(0))),
         // alignment 0: centred; attribute 0x04 underlines
-        H(TestPage().headerLine(1, "Hi").headerAttr(0x04),
+        H("header_centred_underlined", TestPage().headerLine(1, "Hi").headerAttr(0x04),
           Block(1, Al(2) + Ul(1), {B("Hi")}, Al(0) + Ul(0))),
         // alignment 2: right; 0x13: underline, bold and subscript over both lines
-        H(TestPage().footerLine(1, "Ft").footerLine(2, "2").footerAlign(2).footerAttr(0x13),
+        H("footer_right_two_lines",
+          TestPage().footerLine(1, "Ft").footerLine(2, "2").footerAlign(2).footerAttr(0x13),
           Block(2, Al(1) + Ul(1) + St(2) + Sc(3), {B("Ft"), B("2")},
                 Al(0) + Ul(0) + St(0) + Sc(0))),
         // an alignment the line sets itself is cancelled; a digit command is the page number
-        H(TestPage().headerLine(1, "*R*x").headerAlign(1).footerLine(1, "p*1*").footerAlign(1),
+        H("own_alignment_cancelled_page_number",
+          TestPage().headerLine(1, "*R*x").headerAlign(1).footerLine(1, "p*1*").footerAlign(1),
           Block(1, {}, {Al(1) + B("x")}, Al(0)) + Block(2, {}, {B("p") + RecB(Field, 0)}, {})),
         // no block without a first line
-        H(TestPage().headerLine(2, "xx").footerLine(2, "yy").justify(2), {}),
+        H("no_block_without_line_1", TestPage().headerLine(2, "xx").footerLine(2, "yy").justify(2),
+          {}),
         // the byte after a 73-byte line 1 is line 2's length, put back after the line; both
         // blocks centred, then the justification
-        H(TestPage()
+        H("line_1_of_73_bytes_footer_of_255",
+          TestPage()
               .headerLine(1, A73)
               .headerLine(2, "L2")
               .footerLine(1, "F")
@@ -102,9 +110,10 @@ INSTANTIATE_TEST_SUITE_P(
               Al(3)),
         // no indents in a header: spaces are text; an enhanced character sets the
         // attributes to its own bits, which plain text keeps
-        H(TestPage().headerLine(1, "  a\301\2b").headerAlign(1).headerAttr(0x01),
+        H("header_spaces_and_enhanced",
+          TestPage().headerLine(1, "  a\301\2b").headerAlign(1).headerAttr(0x01),
           Block(1, Ul(1), {B("  a") + Ul(0) + St(2) + B("Ab")}, St(0)))),
-    ByIndex());
+    ByName());
 
 using HeadFootTest = TranslatorTest;
 

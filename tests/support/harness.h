@@ -88,11 +88,11 @@ inline const Bytes P = {0x00, 0xD6, 0x01, 0x00}; // paragraph start
 inline const Bytes CR = {0x0D};                  // hard return
 inline const Bytes Eot = {0x0E};                 // end-of-text byte of a body
 
-// Names parameterised cases by their position ("0", "1", ...), so that names
-// stay short and the same from one build to the next.
-struct ByIndex {
+// Names parameterised cases by their parameter's name field: readable, and the same from
+// one build to the next.
+struct ByName {
     template <typename T> std::string operator()(const ::testing::TestParamInfo<T>& i) const {
-        return std::to_string(i.index);
+        return i.param.name;
     }
 };
 

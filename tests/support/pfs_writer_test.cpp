@@ -1,3 +1,4 @@
+// Covers tools/pfswriter/ (pfs_writer.cpp, pfs_header.cpp, examples.cpp, generate.cpp).
 // The PFS document builder, as far as the fuzz seeds, examples and benchmarks rely on it.
 
 #include "examples.h"
