@@ -41,6 +41,7 @@
 #include "io/input.h"
 #include "io/output.h"
 #include "listing.h"
+#include "pfs/format.h"
 #include "pfs/paragraph.h"
 #include "pfs/read_input.h"
 #include "render.h"
@@ -159,11 +160,9 @@ inline Translation Translate(const uint8_t* data, size_t size) {
 // prologue of 85 bytes.
 inline const Bytes& ReferencePrologue() {
     static const Bytes prologue = [] {
-        Bytes doc(1025, 0);
-        doc[641] = 'T';
-        doc[642] = 'Y';
-        doc[643] = 'P';
-        doc.push_back(0x0E);
+        Bytes doc(pfs::BodyStart, 0);
+        std::copy(pfs::SignatureText, pfs::SignatureText + 3, doc.begin() + pfs::Signature);
+        doc.push_back(pfs::EndOfText);
         Bytes out = Translate(doc.data(), doc.size()).out;
         out.resize(out.size() < 85 ? out.size() : 85);
         return out;
@@ -172,7 +171,8 @@ inline const Bytes& ReferencePrologue() {
 }
 
 inline bool HasSignature(const uint8_t* data, size_t size) {
-    return size >= 644 && data[641] == 'T' && data[642] == 'Y' && data[643] == 'P';
+    return size >= pfs::Signature + 3 &&
+           std::equal(pfs::SignatureText, pfs::SignatureText + 3, data + pfs::Signature);
 }
 
 // What must hold for any source: without the signature the run ends with

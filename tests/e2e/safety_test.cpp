@@ -42,9 +42,7 @@ const std::string Err23 =
 const std::string NoErrFile = " Unknown: Error File incomplete or not found\n";
 
 std::string Pfs(const std::string& body) {
-    PfsDoc d;
-    d.body = B(body);
-    Bytes b = d.Build();
+    Bytes b = PageWith(body);
     return std::string(b.begin(), b.end());
 }
 

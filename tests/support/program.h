@@ -27,7 +27,7 @@ namespace testprog {
 class Program {
   public:
     Program(const std::string& dir, const std::vector<std::string>& args,
-            const std::vector<std::string>& env = {}) {
+            const std::vector<std::string>& env = {}, const char* exe = PFS2VNK_EXE) {
         std::vector<std::string> envs = env;
         // Faults are left to the program's own handlers, as in a plain build.
         std::string asan = "ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0";
@@ -58,7 +58,7 @@ class Program {
                 ev.push_back(const_cast<char*>(e.c_str()));
             av.push_back(nullptr);
             ev.push_back(nullptr);
-            execve(PFS2VNK_EXE, av.data(), ev.data());
+            execve(exe, av.data(), ev.data());
             _exit(127);
         }
         close(in[0]);
@@ -161,8 +161,9 @@ struct Outcome {
 
 // A whole run, with input on standard input (then its end).
 inline Outcome Run(const std::string& dir, const std::vector<std::string>& args,
-                   const std::string& input = "", const std::vector<std::string>& env = {}) {
-    Program p(dir, args, env);
+                   const std::string& input = "", const std::vector<std::string>& env = {},
+                   const char* exe = PFS2VNK_EXE) {
+    Program p(dir, args, env, exe);
     if (!input.empty()) {
         EXPECT_TRUE(p.Feed(input)) << "the program stopped reading its input";
     }
