@@ -68,10 +68,25 @@ inline int FirstBelowHighOr16(const uint8_t* p, uint8_t lo, uint8_t v) {
     unsigned m = (unsigned)_mm_movemask_epi8(_mm_or_si128(below, equal));
     return m != 0 ? std::countr_zero(m) : 16;
 }
+
+// The same test, and the sixteen bytes stored at dst as they are: the
+// caller keeps the ones before the returned index and writes over the rest.
+inline int CopyBelowHighOr16(const uint8_t* p, uint8_t* dst, uint8_t lo, uint8_t v) {
+    __m128i w;
+    memcpy(&w, p, sizeof w);
+    memcpy(dst, &w, sizeof w);
+    __m128i below = _mm_cmplt_epi8(w, _mm_set1_epi8((char)lo));
+    __m128i equal = _mm_cmpeq_epi8(w, _mm_set1_epi8((char)v));
+    unsigned m = (unsigned)_mm_movemask_epi8(_mm_or_si128(below, equal));
+    return m != 0 ? std::countr_zero(m) : 16;
+}
 #else
 constexpr bool Wide = false;
 inline int FirstBelowHighOr16(const uint8_t*, uint8_t, uint8_t) {
     return 16;
+}
+inline int CopyBelowHighOr16(const uint8_t*, uint8_t*, uint8_t, uint8_t) {
+    return 0;
 }
 #endif
 
