@@ -221,7 +221,15 @@ static void CopySameRun(uint8_t a) {
         StateBits() != (a & StateMask))
         return;
     const uint8_t mask = a & pfs::AttrKeepHigh ? 0xFF : 0x7F;
-    int r = IRead, o = OWrite;
+    int r = IRead, o = OWrite, k = 8;
+    // Eight pairs at a time while all eight lie below the window's limit and
+    // their eight bytes fit below the output's limit: the same tests as the
+    // loop below, pair by pair, which then takes the rest.
+    while (scan::Wide && k == 8 && r + 16 <= ILimit && o + 8 <= OLimit) {
+        k = scan::CopyLeads8(InBuf + r, OutBuf + o, a, mask, pfs::Lead0xFF, pfs::Written0xFF);
+        r += 2 * k;
+        o += k;
+    }
     while (r < ILimit - 1 && o < OLimit && InBuf[r] >= pfs::LeadMin && InBuf[r + 1] == a) {
         uint8_t c = InBuf[r] & mask;
         OutBuf[o++] = c == pfs::Lead0xFF ? pfs::Written0xFF : c;

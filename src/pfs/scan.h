@@ -80,12 +80,36 @@ inline int CopyBelowHighOr16(const uint8_t* p, uint8_t* dst, uint8_t lo, uint8_t
     unsigned m = (unsigned)_mm_movemask_epi8(_mm_or_si128(below, equal));
     return m != 0 ? std::countr_zero(m) : 16;
 }
+
+// Eight two-byte characters at p (a lead byte, then an attribute byte): the
+// number of them, from the first, whose lead is 0x80 or above and whose
+// attribute byte is attr.  The eight leads, each ANDed with keep and then
+// from turned into to, are stored at dst[0..7]; the caller keeps the ones
+// before the returned count.
+inline int CopyLeads8(const uint8_t* p, uint8_t* dst, uint8_t attr, uint8_t keep, uint8_t from,
+                      uint8_t to) {
+    __m128i w;
+    memcpy(&w, p, sizeof w);
+    // Bit 2i of ok: lead i is high; bit 2i+1: attribute byte i is attr.
+    __m128i isAttr = _mm_cmpeq_epi8(w, _mm_set1_epi16((short)(attr << 8)));
+    unsigned ok = ((unsigned)_mm_movemask_epi8(w) & 0x5555u) |
+                  ((unsigned)_mm_movemask_epi8(isAttr) & 0xAAAAu);
+    __m128i leads = _mm_and_si128(w, _mm_set1_epi16(keep)); // 0..255 in each 16-bit lane
+    __m128i isFrom = _mm_cmpeq_epi16(leads, _mm_set1_epi16(from));
+    leads =
+        _mm_or_si128(_mm_andnot_si128(isFrom, leads), _mm_and_si128(isFrom, _mm_set1_epi16(to)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(leads, leads));
+    return std::countr_zero(~ok) >> 1; // the first pair with a bit clear; 8 when none is
+}
 #else
 constexpr bool Wide = false;
 inline int FirstBelowHighOr16(const uint8_t*, uint8_t, uint8_t) {
     return 16;
 }
 inline int CopyBelowHighOr16(const uint8_t*, uint8_t*, uint8_t, uint8_t) {
+    return 0;
+}
+inline int CopyLeads8(const uint8_t*, uint8_t*, uint8_t, uint8_t, uint8_t, uint8_t) {
     return 0;
 }
 #endif
