@@ -101,6 +101,28 @@ inline int CopyLeads8(const uint8_t* p, uint8_t* dst, uint8_t attr, uint8_t keep
     _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(leads, leads));
     return std::countr_zero(~ok) >> 1; // the first pair with a bit clear; 8 when none is
 }
+
+// Bits 1, 4, 7, ... 46: the middle byte of each of sixteen 3-byte entries.
+constexpr uint64_t MiddleBytes = [] {
+    uint64_t m = 0;
+    for (int i = 0; i < 16; ++i)
+        m |= 1ull << (3 * i + 1);
+    return m;
+}();
+
+// Sixteen 3-byte entries at p (48 bytes): the index of the first whose
+// middle byte is not zero; 16 when none is.
+inline int FirstMiddleSet16(const uint8_t* p) {
+    uint64_t set = 0;
+    for (int i = 0; i < 3; ++i) {
+        __m128i w;
+        memcpy(&w, p + 16 * i, sizeof w);
+        unsigned zero = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(w, _mm_setzero_si128()));
+        set |= (uint64_t)(~zero & 0xFFFFu) << (16 * i);
+    }
+    set &= MiddleBytes;
+    return set != 0 ? std::countr_zero(set) / 3 : 16;
+}
 #else
 constexpr bool Wide = false;
 inline int FirstBelowHighOr16(const uint8_t*, uint8_t, uint8_t) {
@@ -111,6 +133,9 @@ inline int CopyBelowHighOr16(const uint8_t*, uint8_t*, uint8_t, uint8_t) {
 }
 inline int CopyLeads8(const uint8_t*, uint8_t*, uint8_t, uint8_t, uint8_t, uint8_t) {
     return 0;
+}
+inline int FirstMiddleSet16(const uint8_t*) {
+    return 16;
 }
 #endif
 
