@@ -170,7 +170,7 @@ inline const Bytes& ReferencePrologue() {
     return prologue;
 }
 
-inline bool HasSignature(const uint8_t* data, size_t size) {
+inline bool CarriesSignature(const uint8_t* data, size_t size) {
     return size >= pfs::Signature + 3 &&
            std::equal(pfs::SignatureText, pfs::SignatureText + 3, data + pfs::Signature);
 }
@@ -180,7 +180,7 @@ inline bool HasSignature(const uint8_t* data, size_t size) {
 // the stream opens with the prologue.  Reading from memory and writing to
 // memory cannot fail, so no other code may appear.
 inline const char* CheckTranslation(const uint8_t* data, size_t size, const Translation& t) {
-    if (!HasSignature(data, size)) {
+    if (!CarriesSignature(data, size)) {
         if (t.err != 8)
             return "a source without the signature must end with error 8";
         if (!t.out.empty())
