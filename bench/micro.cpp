@@ -20,6 +20,10 @@
 //                       empty line after each (3); items are line ends
 //   BM_EatSpaces        EatSpaces over 1 MiB of runs of N spaces, each run
 //                       closed by a letter read with GetIn
+//   BM_FindNextTab      FindNextTab from every column 0..254 of a table
+//                       with a stop every N columns (N = argument; 0: no
+//                       stop); items are searches
+//   BM_PutBControl      one-byte records, 1 MiB of them, flushes included
 //   BM_Translate        ReadInput on a generated document of N bytes, the
 //                       final flush (and the write of the staged output)
 //                       included
@@ -33,6 +37,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -50,8 +55,10 @@
 #include "pfs/paragraph.h"
 #include "pfs/read_input.h"
 #include "pfs/setup.h"
+#include "pfs/tabs.h"
 #include "pfs_writer.h"
 #include "prose.h"
+#include "stream/records.h"
 
 namespace {
 
@@ -346,7 +353,42 @@ void BM_ProcessCR(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessCR)->DenseRange(0, 3);
 
-// ------------------------------------------------------------ Translate ---
+// ----------------------------------------------------------- tabs, records ---
+
+void BM_FindNextTab(benchmark::State& state) {
+    const int every = (int)state.range(0);
+    ResetModule();
+    LastColumn = 255;
+    memset(TabArray, 0, sizeof TabArray);
+    for (int c = every; every > 0 && c < TabColumns; c += every)
+        TabArray[c][TabStopByte] = 1;
+    int sum = 0;
+    for (auto _ : state) {
+        for (int p = 0; p < 255; ++p) {
+            IPos = (int16_t)p;
+            sum += FindNextTab();
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed((int64_t)state.iterations() * 255);
+}
+BENCHMARK(BM_FindNextTab)->Arg(0)->Arg(8)->Arg(64);
+
+void BM_PutBControl(benchmark::State& state) {
+    constexpr int64_t records = (1 << 20) / 4;
+    ResetModule();
+    OutFile = DevNull();
+    InitOutBuf(PfsOutKeep);
+    for (auto _ : state) {
+        for (int64_t i = 0; i < records; ++i)
+            PutBControl(0x77, (uint8_t)i);
+        benchmark::ClobberMemory();
+    }
+    if (ErrType != 0)
+        state.SkipWithError("write failed");
+    state.SetBytesProcessed((int64_t)state.iterations() * records * 4);
+}
+BENCHMARK(BM_PutBControl);
 
 // ------------------------------------------------------------ EatSpaces ---
 

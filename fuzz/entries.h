@@ -41,6 +41,7 @@
 #include "io/input.h"
 #include "io/output.h"
 #include "listing.h"
+#include "pfs/format.h"
 #include "pfs/paragraph.h"
 #include "pfs/read_input.h"
 #include "render.h"
@@ -159,11 +160,9 @@ inline Translation Translate(const uint8_t* data, size_t size) {
 // prologue of 85 bytes.
 inline const Bytes& ReferencePrologue() {
     static const Bytes prologue = [] {
-        Bytes doc(1025, 0);
-        doc[641] = 'T';
-        doc[642] = 'Y';
-        doc[643] = 'P';
-        doc.push_back(0x0E);
+        Bytes doc(pfs::BodyStart, 0);
+        std::copy(pfs::SignatureText, pfs::SignatureText + 3, doc.begin() + pfs::Signature);
+        doc.push_back(pfs::EndOfText);
         Bytes out = Translate(doc.data(), doc.size()).out;
         out.resize(out.size() < 85 ? out.size() : 85);
         return out;
@@ -171,8 +170,9 @@ inline const Bytes& ReferencePrologue() {
     return prologue;
 }
 
-inline bool HasSignature(const uint8_t* data, size_t size) {
-    return size >= 644 && data[641] == 'T' && data[642] == 'Y' && data[643] == 'P';
+inline bool CarriesSignature(const uint8_t* data, size_t size) {
+    return size >= pfs::Signature + 3 &&
+           std::equal(pfs::SignatureText, pfs::SignatureText + 3, data + pfs::Signature);
 }
 
 // What must hold for any source: without the signature the run ends with
@@ -180,7 +180,7 @@ inline bool HasSignature(const uint8_t* data, size_t size) {
 // the stream opens with the prologue.  Reading from memory and writing to
 // memory cannot fail, so no other code may appear.
 inline const char* CheckTranslation(const uint8_t* data, size_t size, const Translation& t) {
-    if (!HasSignature(data, size)) {
+    if (!CarriesSignature(data, size)) {
         if (t.err != 8)
             return "a source without the signature must end with error 8";
         if (!t.out.empty())

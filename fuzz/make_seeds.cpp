@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "entries.h"
+#include "pfs_writer.h"
 
 namespace {
 
@@ -37,34 +38,16 @@ Bytes operator+(Bytes a, const Bytes& b) {
     return a;
 }
 
-// A PFS header (offsets 0..1024) with the signature and an ordinary page:
-// 66 lines, margins of 6 lines, columns 10 to 75.
-struct Doc {
-    Bytes head = Bytes(1025, 0);
-    Doc() {
-        Word(0, 66).Word(2, 6).Word(4, 6).Word(10, 10).Word(12, 75);
-        head[641] = 'T';
-        head[642] = 'Y';
-        head[643] = 'P';
-    }
-    Doc& Word(size_t at, int v) {
-        head[at] = (uint8_t)(v & 0xFF);
-        head[at + 1] = (uint8_t)((v >> 8) & 0xFF);
-        return *this;
-    }
-    Doc& Byte(size_t at, uint8_t v) {
-        head[at] = v;
-        return *this;
-    }
-    // A header or footer line: its length byte and its text.
-    Doc& Line(size_t at, const Bytes& text) {
-        head[at] = (uint8_t)text.size();
-        for (size_t i = 0; i < text.size() && at + 1 + i < head.size(); ++i)
-            head[at + 1 + i] = text[i];
-        return *this;
-    }
-    Bytes With(const Bytes& body) const { return head + body; }
-};
+// A document on PfsWriter's default page (66 lines, margins of 6 lines,
+// columns 10 to 75) with this body.
+Bytes Doc(const Bytes& body) {
+    return PfsWriter().raw(body).bytes();
+}
+
+// A string's bytes as a string_view, for header and footer lines.
+std::string Str(const Bytes& b) {
+    return std::string(b.begin(), b.end());
+}
 
 void Save(const std::string& dir, const std::string& name, const Bytes& b) {
     const std::string path = dir + "/" + name;
@@ -154,13 +137,12 @@ void TranslateSeeds(const std::string& dir, std::vector<Bytes>& docs) {
         Save(dir, name, b);
         docs.push_back(b);
     };
-    const Doc d;
-    save("minimal.pfs", d.With({0x0E}));
-    save("letter.pfs", d.With(L("12 March\x01 \x01"
-                                "Dear reader,\x01 \x00"
-                                "     This paragraph is indented and runs over\x00"
-                                "two lines of text.\x01 \x01"
-                                "Yours,\x01\x0E")));
+    save("minimal.pfs", Doc({0x0E}));
+    save("letter.pfs", Doc(L("12 March\x01 \x01"
+                             "Dear reader,\x01 \x00"
+                             "     This paragraph is indented and runs over\x00"
+                             "two lines of text.\x01 \x01"
+                             "Yours,\x01\x0E")));
 
     Bytes classes;
     for (int c = 0; c < 256; ++c) {
@@ -169,32 +151,32 @@ void TranslateSeeds(const std::string& dir, std::vector<Bytes>& docs) {
         classes.push_back((uint8_t)c);
         classes.push_back('a');
     }
-    save("byte-classes.pfs", d.With(classes + Bytes{0x0E}));
-    save("byte-classes-no-end.pfs", d.With(classes));
+    save("byte-classes.pfs", Doc(classes + Bytes{0x0E}));
+    save("byte-classes-no-end.pfs", Doc(classes));
 
     save("commands.pfs",
-         d.With(S("*N* *NEW* *NOW* *@D* *@T* *@X* *JY* *JYON* *JYNN* *JX text* *C* "
-                  "*CENTER* *R* *P* *1* *12* *GO x* *GRAPH abc* *JOIN y* *JR zz* *Note* * \x01"
-                  " *unclosed\x01 *G") +
-                S(std::string(120, 'x')) + S("* *9") + S(std::string(300, 'y')) + S("* tail *GO") +
-                Bytes{0x0E}));
-    save("command-at-end.pfs", d.With(S("text *GO")));
-    save("command-at-end2.pfs", d.With(S("text *JR ab")));
+         Doc(S("*N* *NEW* *NOW* *@D* *@T* *@X* *JY* *JYON* *JYNN* *JX text* *C* "
+               "*CENTER* *R* *P* *1* *12* *GO x* *GRAPH abc* *JOIN y* *JR zz* *Note* * \x01"
+               " *unclosed\x01 *G") +
+             S(std::string(120, 'x')) + S("* *9") + S(std::string(300, 'y')) + S("* tail *GO") +
+             Bytes{0x0E}));
+    save("command-at-end.pfs", Doc(S("text *GO")));
+    save("command-at-end2.pfs", Doc(S("text *JR ab")));
 
-    save("format.pfs", d.With(Bytes{'a',  0x01, ' ',  0x07, 0x05, 0x01, 0x0A, 0x41, 0x01, 'b',
-                                    0x07, 0x06, 0x01, 0x05, 0x46, 0x00, 0x07, 0x05, 0x00, 0x00,
-                                    0x00, 'c',  0x07, 0x05, 0x01, 0xFF, 0xFF, 'd',  0x01, 0x0E}));
-    save("format-size0.pfs", d.With(Bytes{'a', 0x07, 0x00, 0x07, 0x00, 'b', 0x01, 0x0E}));
-    save("format-size1.pfs", d.With(Bytes{'a', 0x07, 0x01, 'b', 0x01, 0x0E}));
-    save("format-size2.pfs", d.With(Bytes{'a', 0x07, 0x02, 'b', 0x01, 0x0E}));
-    save("format-past-end.pfs", d.With(Bytes{'a', 0x07, 0xFF, 0x01, 0x20}));
-    save("format-last-byte.pfs", d.With(Bytes{'a', 0x07}));
+    save("format.pfs", Doc(Bytes{'a',  0x01, ' ',  0x07, 0x05, 0x01, 0x0A, 0x41, 0x01, 'b',
+                                 0x07, 0x06, 0x01, 0x05, 0x46, 0x00, 0x07, 0x05, 0x00, 0x00,
+                                 0x00, 'c',  0x07, 0x05, 0x01, 0xFF, 0xFF, 'd',  0x01, 0x0E}));
+    save("format-size0.pfs", Doc(Bytes{'a', 0x07, 0x00, 0x07, 0x00, 'b', 0x01, 0x0E}));
+    save("format-size1.pfs", Doc(Bytes{'a', 0x07, 0x01, 'b', 0x01, 0x0E}));
+    save("format-size2.pfs", Doc(Bytes{'a', 0x07, 0x02, 'b', 0x01, 0x0E}));
+    save("format-past-end.pfs", Doc(Bytes{'a', 0x07, 0xFF, 0x01, 0x20}));
+    save("format-last-byte.pfs", Doc(Bytes{'a', 0x07}));
 
     save("double-spaced.pfs",
-         d.With(Bytes{'t', 0x01, ' ', 0x03} + S("line one") + Bytes{0x03, ' ', 0x02} +
-                S("line two") + Bytes{0x03, ' ', 0x03} + S("line three") + Bytes{0x03, ' ', 0x01} +
-                S("   end") + Bytes{0x02, 0x03, 0x0E}));
-    save("double-spaced-at-end.pfs", d.With(Bytes{'x', 0x03, ' '}));
+         Doc(Bytes{'t', 0x01, ' ', 0x03} + S("line one") + Bytes{0x03, ' ', 0x02} + S("line two") +
+             Bytes{0x03, ' ', 0x03} + S("line three") + Bytes{0x03, ' ', 0x01} + S("   end") +
+             Bytes{0x02, 0x03, 0x0E}));
+    save("double-spaced-at-end.pfs", Doc(Bytes{'x', 0x03, ' '}));
 
     Bytes enh;
     for (uint8_t attr : {0x00, 0x01, 0x02, 0x04, 0x08, 0x10, 0x18, 0x20, 0x40, 0x42, 0x7F, 0x80,
@@ -203,53 +185,51 @@ void TranslateSeeds(const std::string& dir, std::vector<Bytes>& docs) {
         enh.push_back(attr);
     }
     enh = enh + Bytes{0xFF, 0x02, 0xFF, 0x40, 0xFF, 0x00, 0x80, 0x01, 0x80, 0x41, 'p', 'l', 0x01};
-    save("enhanced.pfs", d.With(enh + Bytes{0x0E}));
-    save("enhanced-lead-last.pfs", d.With(Bytes{'a', 0xC1}));
-    save("enhanced-pair-last.pfs", d.With(Bytes{'a', 0xC1, 0x02}));
+    save("enhanced.pfs", Doc(enh + Bytes{0x0E}));
+    save("enhanced-lead-last.pfs", Doc(Bytes{'a', 0xC1}));
+    save("enhanced-pair-last.pfs", Doc(Bytes{'a', 0xC1, 0x02}));
 
-    Doc h;
-    h.Line(328, S("Running *1* head")).Line(402, S(std::string(73, 'h')));
-    h.Line(484, Bytes{'F', 0xC6, 0x02, 'o', 0x09, 'o', '*', '@', 'D', '*', 0x00, 'x'});
-    h.Line(558, S("second foot"));
-    h.Byte(822, 0).Byte(824, 2).Byte(826, 1).Byte(828, 0x1F).Byte(830, 0x18);
-    save("head-foot.pfs", h.With(S("Body\x01\x0E")));
+    PfsWriter h;
+    h.headerLine(1, "Running *1* head").headerLine(2, std::string(73, 'h'));
+    h.footerLine(1, Str({'F', 0xC6, 0x02, 'o', 0x09, 'o', '*', '@', 'D', '*', 0x00, 'x'}));
+    h.footerLine(2, "second foot");
+    h.headerAlign(0).footerAlign(2).justify(1).headerAttr(0x1F).footerAttr(0x18);
+    save("head-foot.pfs", h.text("Body\x01\x0E").bytes());
 
-    Doc h255;
-    Bytes long255(255, 'L');
+    std::string long255(255, 'L');
     long255[10] = 0x07;
     long255[11] = 0x00;
     long255[40] = '*';
     long255[41] = 'N';
     long255[42] = '*';
     long255[100] = 0x0E;
-    h255.Line(484, long255).Line(328, S(std::string(255, 'H'))).Byte(822, 2);
-    save("head-255.pfs", h255.With(S("Body\x01\x0E")));
+    // The footer line runs over the signature; the header line, laid over
+    // both, runs into the footer's first 100 bytes.
+    PfsWriter h255;
+    h255.omitSignature().footerLine(1, long255).headerAlign(2);
+    h255.patch(pfs::HeaderLine1, "\xFF" + std::string(255, 'H'));
+    save("head-255.pfs", h255.text("Body\x01\x0E").bytes());
 
-    save("indents.pfs",
-         d.With(L("lead\x01 \x01     indented first line\x00  second line\x01 \x01") +
-                S(std::string(300, ' ')) + S("x\x01\x09\x09tabs\x09x\x01") +
-                L("  \x09 mixed\x00\x09second\x01\x0E")));
+    save("indents.pfs", Doc(L("lead\x01 \x01     indented first line\x00  second line\x01 \x01") +
+                            S(std::string(300, ' ')) + S("x\x01\x09\x09tabs\x09x\x01") +
+                            L("  \x09 mixed\x00\x09second\x01\x0E")));
 
-    Doc wide;
-    wide.Word(0, 0xFFFF).Word(2, 0xFFFF).Word(4, 0x8000).Word(10, 300).Word(12, 255);
+    PfsWriter wide;
+    wide.pageLines(0xFFFF).topLines(0xFFFF).bottomLines(0x8000).leftColumn(300).rightColumn(255);
     save("wide-margins.pfs",
-         wide.With(Bytes{'a', 0x09, 'b', 0x09, 'c', 0x01, ' ', ' ', ' ', 'd', 0x01, 0x0E}));
-    Doc zero;
-    zero.Word(0, 0).Word(2, 0).Word(4, 0).Word(10, 0).Word(12, 0);
-    save("zero-margins.pfs", zero.With(Bytes{' ', ' ', 'a', 0x09, 'b', 0x01, 0x0E}));
+         wide.raw({'a', 0x09, 'b', 0x09, 'c', 0x01, ' ', ' ', ' ', 'd', 0x01, 0x0E}).bytes());
+    PfsWriter zero;
+    zero.pageLines(0).topLines(0).bottomLines(0).leftColumn(0).rightColumn(0);
+    save("zero-margins.pfs", zero.raw({' ', ' ', 'a', 0x09, 'b', 0x01, 0x0E}).bytes());
 
-    save("after-end.pfs", d.With(S("text\x0E more text after the end")));
-    save("long.pfs", d.With(LongBody(36000, 7)));
+    save("after-end.pfs", Doc(S("text\x0E more text after the end")));
+    save("long.pfs", Doc(LongBody(36000, 7)));
 
     // Not documents, or cut short.
-    Bytes full = d.With(S("x\x01\x0E"));
+    Bytes full = Doc(S("x\x01\x0E"));
     for (size_t cut : {0, 5, 643, 644, 1024, 1025, 1026})
         save("cut-" + std::to_string(cut) + ".pfs", Bytes(full.begin(), full.begin() + cut));
-    Bytes lower = full;
-    lower[641] = 't';
-    lower[642] = 'y';
-    lower[643] = 'p';
-    save("lower-case-signature.pfs", lower);
+    save("lower-case-signature.pfs", PfsWriter().signature("typ").text("x\x01\x0E").bytes());
     save("not-pfs.txt", S("Just some text, not a document.\n"));
 }
 

@@ -305,11 +305,16 @@ void EatToChar(uint8_t c) {
 
 void EatChar(uint8_t c) {
     // Below the limit GetIn only advances IRead, so a run of c there is
-    // stepped over by index; the loop below takes the rest (the limit, the
-    // end of the input) byte by byte.
-    if (Done == 0 && ErrType == ErrNone && IRead >= 0)
+    // stepped over by index.  A run that ends below the limit is done: the
+    // loop below would read the next byte, find it is not c and step back.
+    // Only a run that reaches the limit (the window moves, the input ends)
+    // goes on byte by byte.
+    if (Done == 0 && ErrType == ErrNone && IRead >= 0) {
         while (IRead < ILimit && InBuf[IRead] == c)
             IRead = (int16_t)(IRead + 1);
+        if (IRead < ILimit)
+            return;
+    }
     while (Done == 0 && ErrType == ErrNone) {
         if (GetIn() != c) {
             IRead = (int16_t)(IRead - 1);

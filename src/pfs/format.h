@@ -28,6 +28,7 @@ constexpr int FooterAlign  = 824;  // coded as HeaderAlign
 constexpr int Justify      = 826;  // 1: the body is justified
 constexpr int HeaderAttr   = 828;  // header attribute bits (below)
 constexpr int FooterAttr   = 830;  // footer attribute bits
+constexpr int Skipped      = 1024; // not read
 constexpr int BodyStart    = 1025; // first byte of the text body
 // clang-format on
 
@@ -35,6 +36,7 @@ constexpr uint8_t SignatureText[3] = {'T', 'Y', 'P'};
 
 // Alignment byte values of HeaderAlign / FooterAlign.
 constexpr uint8_t AlignByteCentre = 0;
+constexpr uint8_t AlignByteLeft = 1; // any value but 0 and 2
 constexpr uint8_t AlignByteRight = 2;
 
 // Attribute bits of HeaderAttr / FooterAttr.

@@ -80,7 +80,30 @@ static void TakeLineEndValue() {
         PutDoubleSpace();
 }
 
+// The common line end in short: a wrap inside a single-spaced paragraph.
+// When Hard, DoubleSpace and CrFlag are all clear, the code just read is 0
+// or 1 (single spacing, so no fillers and no spacing record while the
+// spacing is not already double) and neither an empty line nor a format
+// record follows, ProcessCR below does exactly this: EndTheLine takes the
+// soft branch, SingleLoop finds no empty line, TakeLineEndValue sets Hard
+// from bit 0 of the code and writes nothing, and the spaces that start the
+// next line are eaten.  Anything else returns false and takes the full path.
+static bool SoftWrap() {
+    const uint8_t code = Prev();
+    if (Hard || DoubleSpace || CrFlag || code > pfs::LineEnd1 || LineSpacing == DoubleTwips)
+        return false;
+    const uint8_t cur = Cur(), next = Next();
+    if (next == pfs::FormatOpen || (cur == pfs::Space && CrChars(next)))
+        return false;
+    PutSoftCr(LastOut() == pfs::Hyphen || cur == pfs::FormatOpen ? 0 : 1);
+    Hard = code == pfs::LineEnd1 ? 1 : 0;
+    EatSpaces();
+    return true;
+}
+
 void ProcessCR() {
+    if (SoftWrap())
+        return;
     if (DoubleSpace)
         SkipFiller();
     EndTheLine();

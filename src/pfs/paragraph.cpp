@@ -120,6 +120,22 @@ static int PlainRunEnd(int end) {
 static void CopyPlainRun() {
     if (IRead < 0)
         return;
+    // Scan and copy in one step, sixteen bytes at a time, while sixteen
+    // bytes lie below the window's limit and sixteen more fit in the output
+    // below its limit, so that no byte of the run could move the window or
+    // flush.  The loop below then finishes the run from where this stops.
+    int r = IRead, o = OWrite, k = 16;
+    while (scan::Wide && k == 16 && r + 16 <= ILimit && o >= 0 && o + 16 <= OLimit) {
+        k = scan::CopyBelowHighOr16(InBuf + r, OutBuf + o, pfs::Space, pfs::Asterisk);
+        r += k;
+        o += k;
+    }
+    IPos = (int16_t)(IPos + (r - IRead));
+    IRead = (int16_t)r;
+    OWrite = (int16_t)o;
+    if (k < 16) // the run ended at r
+        return;
+
     int start = IRead, end = PlainRunEnd(IRead);
     while (start < end) {
         int room = OLimit + 1 - OWrite;
@@ -205,7 +221,15 @@ static void CopySameRun(uint8_t a) {
         StateBits() != (a & StateMask))
         return;
     const uint8_t mask = a & pfs::AttrKeepHigh ? 0xFF : 0x7F;
-    int r = IRead, o = OWrite;
+    int r = IRead, o = OWrite, k = 8;
+    // Eight pairs at a time while all eight lie below the window's limit and
+    // their eight bytes fit below the output's limit: the same tests as the
+    // loop below, pair by pair, which then takes the rest.
+    while (scan::Wide && k == 8 && r + 16 <= ILimit && o + 8 <= OLimit) {
+        k = scan::CopyLeads8(InBuf + r, OutBuf + o, a, mask, pfs::Lead0xFF, pfs::Written0xFF);
+        r += 2 * k;
+        o += k;
+    }
     while (r < ILimit - 1 && o < OLimit && InBuf[r] >= pfs::LeadMin && InBuf[r + 1] == a) {
         uint8_t c = InBuf[r] & mask;
         OutBuf[o++] = c == pfs::Lead0xFF ? pfs::Written0xFF : c;

@@ -68,9 +68,73 @@ inline int FirstBelowHighOr16(const uint8_t* p, uint8_t lo, uint8_t v) {
     unsigned m = (unsigned)_mm_movemask_epi8(_mm_or_si128(below, equal));
     return m != 0 ? std::countr_zero(m) : 16;
 }
+
+// The same test, and the sixteen bytes stored at dst as they are: the
+// caller keeps the ones before the returned index and writes over the rest.
+inline int CopyBelowHighOr16(const uint8_t* p, uint8_t* dst, uint8_t lo, uint8_t v) {
+    __m128i w;
+    memcpy(&w, p, sizeof w);
+    memcpy(dst, &w, sizeof w);
+    __m128i below = _mm_cmplt_epi8(w, _mm_set1_epi8((char)lo));
+    __m128i equal = _mm_cmpeq_epi8(w, _mm_set1_epi8((char)v));
+    unsigned m = (unsigned)_mm_movemask_epi8(_mm_or_si128(below, equal));
+    return m != 0 ? std::countr_zero(m) : 16;
+}
+
+// Eight two-byte characters at p (a lead byte, then an attribute byte): the
+// number of them, from the first, whose lead is 0x80 or above and whose
+// attribute byte is attr.  The eight leads, each ANDed with keep and then
+// from turned into to, are stored at dst[0..7]; the caller keeps the ones
+// before the returned count.
+inline int CopyLeads8(const uint8_t* p, uint8_t* dst, uint8_t attr, uint8_t keep, uint8_t from,
+                      uint8_t to) {
+    __m128i w;
+    memcpy(&w, p, sizeof w);
+    // Bit 2i of ok: lead i is high; bit 2i+1: attribute byte i is attr.
+    __m128i isAttr = _mm_cmpeq_epi8(w, _mm_set1_epi16((short)(attr << 8)));
+    unsigned ok = ((unsigned)_mm_movemask_epi8(w) & 0x5555u) |
+                  ((unsigned)_mm_movemask_epi8(isAttr) & 0xAAAAu);
+    __m128i leads = _mm_and_si128(w, _mm_set1_epi16(keep)); // 0..255 in each 16-bit lane
+    __m128i isFrom = _mm_cmpeq_epi16(leads, _mm_set1_epi16(from));
+    leads =
+        _mm_or_si128(_mm_andnot_si128(isFrom, leads), _mm_and_si128(isFrom, _mm_set1_epi16(to)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(leads, leads));
+    return std::countr_zero(~ok) >> 1; // the first pair with a bit clear; 8 when none is
+}
+
+// Bits 1, 4, 7, ... 46: the middle byte of each of sixteen 3-byte entries.
+constexpr uint64_t MiddleBytes = [] {
+    uint64_t m = 0;
+    for (int i = 0; i < 16; ++i)
+        m |= 1ull << (3 * i + 1);
+    return m;
+}();
+
+// Sixteen 3-byte entries at p (48 bytes): the index of the first whose
+// middle byte is not zero; 16 when none is.
+inline int FirstMiddleSet16(const uint8_t* p) {
+    uint64_t set = 0;
+    for (int i = 0; i < 3; ++i) {
+        __m128i w;
+        memcpy(&w, p + 16 * i, sizeof w);
+        unsigned zero = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(w, _mm_setzero_si128()));
+        set |= (uint64_t)(~zero & 0xFFFFu) << (16 * i);
+    }
+    set &= MiddleBytes;
+    return set != 0 ? std::countr_zero(set) / 3 : 16;
+}
 #else
 constexpr bool Wide = false;
 inline int FirstBelowHighOr16(const uint8_t*, uint8_t, uint8_t) {
+    return 16;
+}
+inline int CopyBelowHighOr16(const uint8_t*, uint8_t*, uint8_t, uint8_t) {
+    return 0;
+}
+inline int CopyLeads8(const uint8_t*, uint8_t*, uint8_t, uint8_t, uint8_t, uint8_t) {
+    return 0;
+}
+inline int FirstMiddleSet16(const uint8_t*) {
     return 16;
 }
 #endif

@@ -14,11 +14,15 @@
 #include "io/input.h"
 #include "io/output.h"
 #include "pfs/layout.h"
+#include "pfs/scan.h"
 #include "stream/codes.h"
 #include "stream/records.h"
 
 constexpr uint8_t TypeOrdinary = 'p';
 constexpr uint8_t TypeDecimalDot = '.';
+
+// The stop searches test sixteen entries at once by their middle byte.
+static_assert(sizeof TabArray[0] == 3 && TabStopByte == 1, "the stop flag is the middle byte");
 
 void InitializeTabs() {
     memset(TabArray, 0, sizeof TabArray);
@@ -43,14 +47,28 @@ static void PutStop(uint8_t column, uint8_t type) {
 void SetTabs() {
     PutBControl(vnk::TabClear, 0);
     PutBControl(vnk::TabList, 1);
-    for (int c = 1; c < 256; ++c)
-        if (TabArray[c][TabStopByte])
+    for (int c = 1; c < TabColumns; ++c) {
+        if (scan::Wide && c + 16 <= TabColumns) // to the first stop of the sixteen, or past them
+            c += scan::FirstMiddleSet16(TabArray[c]);
+        if (c < TabColumns && TabArray[c][TabStopByte])
             PutStop((uint8_t)c, TabArray[c][TabTypeByte]);
+    }
     PutBControl(vnk::TabList, 0);
 }
 
 uint8_t FindNextTab() {
     int c = (uint8_t)((IPos & 0xFF) + 1);
+    // The loop below tests columns c up to `last` and stops there at the
+    // latest.  Sixteen columns at a time while all sixteen lie below `last`,
+    // where the loop would only test each for a stop; it then goes on from
+    // where this leaves off and takes `last` itself.
+    const int last = LastColumn > c ? (LastColumn < 254 ? LastColumn : 254) : c;
+    while (scan::Wide && c + 16 <= last) {
+        int k = scan::FirstMiddleSet16(TabArray[c]);
+        if (k < 16)
+            return (uint8_t)(c + k);
+        c += 16;
+    }
     for (;;) {
         if (c > 254)
             return 0;

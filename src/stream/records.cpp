@@ -13,8 +13,22 @@
 #include "io/output.h"
 #include "stream/codes.h"
 
+// True when n more bytes fit below the output's limit, so that n puts in a
+// row would not flush: the bytes can then be stored without a test each.
+static inline bool RoomFor(int n) {
+    return OWrite >= 0 && OWrite + n <= OLimit;
+}
+
 // Header of a record: the mark, the code and the payload length.
 static void PutHeader(uint8_t code, uint8_t length) {
+    if (RoomFor(3)) { // the three puts below, without their tests
+        uint8_t* p = OutBuf + OWrite;
+        p[0] = vnk::RecordMark;
+        p[1] = code;
+        p[2] = length;
+        OWrite = (int16_t)(OWrite + 3);
+        return;
+    }
     PutOut(vnk::RecordMark);
     PutOut(code);
     PutOut(length);
@@ -38,6 +52,15 @@ void PutControl(uint8_t code, uint8_t length, const void* data) {
 }
 
 void PutBControl(uint8_t code, uint8_t value) {
+    if (RoomFor(4)) { // the four puts below, without their tests
+        uint8_t* p = OutBuf + OWrite;
+        p[0] = vnk::RecordMark;
+        p[1] = code;
+        p[2] = 1;
+        p[3] = value;
+        OWrite = (int16_t)(OWrite + 4);
+        return;
+    }
     PutHeader(code, 1);
     PutOut(value);
 }

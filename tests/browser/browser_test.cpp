@@ -1,3 +1,4 @@
+// Covers tools/vnkdump/render_html.cpp in a real browser (headless Chromium, pdftotext).
 // The HTML rendering of every example in a real browser: headless Chromium
 // prints the page to PDF and takes a screenshot; pdftotext reads the PDF
 // back.  The words of the document must all come back in order (none lost,

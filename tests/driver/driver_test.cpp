@@ -1,6 +1,7 @@
-// The driver in process: the arguments (command line or response file), the
-// directories and positional arguments, the services, the error message file
-// (writer and reader) and the end-of-run report on the console and in the lock file.
+// Covers src/driver/startup.cpp, response_file.cpp, services.cpp, report.cpp,
+// src/common/error_file.cpp. The driver in process: the arguments (command line or response file),
+// the directories and positional arguments, the services, the error message file (writer and
+// reader) and the end-of-run report on the console and in the lock file.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

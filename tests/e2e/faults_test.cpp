@@ -1,6 +1,7 @@
-// The built program run for real: its command lines, and faults: sources that
-// are no document, targets that cannot take the stream, the standard streams as
-// source and target, signals during a translation and a standing error lock.
+// Covers src/driver/run.cpp, src/driver/signals.cpp, src/io (files), src/common/error_file.cpp:
+// the built program run for real on faults: sources that are no document, targets that cannot
+// take the stream, the standard streams as source and target, signals during a translation and
+// a standing error lock.
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -27,7 +28,6 @@ using testprog::Finished;
 using testprog::Translating;
 using Names = testfs::Names;
 
-const std::string Err1 = "Morvane error 1: program called with wrong number of arguments.\n";
 const std::string Err2 = "Morvane error 2: source file could not be opened to read.\n";
 const std::string Err5 = "Morvane error 5: problem while writing target file.\n";
 const std::string Err8 =
@@ -35,9 +35,7 @@ const std::string Err8 =
 const std::string NoErrFile = " Unknown: Error File incomplete or not found\n";
 
 std::string Pfs(const std::string& body) {
-    PfsDoc d;
-    d.body = B(body);
-    Bytes b = d.Build();
+    Bytes b = PageWith(body);
     return std::string(b.begin(), b.end());
 }
 
@@ -64,41 +62,6 @@ class Faults : public ::testing::Test {
     testfs::TempDir dir;
     sighandler_t oldPipe_ = SIG_DFL;
 };
-
-// Runs that find no source: "-v..." answers the version whatever follows, any
-// other first argument is the source's name, "@name" a response file, and "@"
-// alone or an unopenable response file give error 1.  Nothing is left behind.
-TEST(DriverE2E, CommandLines) {
-    testfs::TempDir dir;
-    WriteFile(dir / "resp", std::string("  \"my doc.pfs\"  \r\n\r\n\t out \"x\".vnk\t\r\n1"));
-    const std::string version = "Current version is 3.5.09.01.99\n";
-    const std::string none = Translating("none.pfs", "out.vnk");
-    const std::string resp = Translating("my doc.pfs", "out \"x\".vnk\t");
-    std::vector<std::string> many = {"none.pfs", "out.vnk", "1", "4", "5", ""};
-    many.resize(25, "x"); // only positions up to 6 are read
-    const struct {
-        std::vector<std::string> args, env;
-        int code;
-        std::string out, err;
-    } cases[] = {{{"-v"}, {}, 0, version, ""},
-                 {{"-verbose", "x", "0"}, {}, 0, version, ""},
-                 {{}, {}, 2, Translating("TESTFILE.IN", "TESTFILE.VNK"), Err2 + Finished},
-                 {{"-x"}, {}, 2, Translating("-x", "TESTFILE.VNK"), Err2 + Finished},
-                 {many, {}, 2, none, Err2 + Finished},
-                 {{"none.pfs", "out.vnk", "0"}, {}, 2, "", ""},
-                 {{"none.pfs", "out.vnk", "0"}, {"MVDEBUG=2"}, 2, none, Err2 + Finished},
-                 {{"@resp", "ignored.pfs", "ignored.vnk", "0"}, {}, 2, resp, Err2 + Finished},
-                 {{"@", "doc.pfs", "out.vnk", "0"}, {}, 1, "", Err1 + Finished},
-                 {{"@missing.rsp"}, {}, 1, "", Err1 + Finished}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE("case " + std::to_string(&c - cases));
-        auto r = testprog::Run(dir.path(), c.args, "", c.env);
-        EXPECT_EQ(r.code, c.code);
-        EXPECT_EQ(r.out, c.out);
-        EXPECT_EQ(r.err, c.err);
-    }
-    EXPECT_EQ(ListDir(dir.path()), Names{"resp"});
-}
 
 // A directory (it opens but cannot be read), an empty file and empty input
 // hold no signature: error 8, and the empty target is removed.

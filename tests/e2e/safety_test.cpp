@@ -1,3 +1,4 @@
+// Covers src/io/output.cpp (same file, unfinished target), src/common/error_file.cpp, src/driver/report.cpp, response_file.cpp and signals.cpp.
 // The built program pointed at files someone else may have planted, and at
 // names that lead back to the source: the source is never written over,
 // planted links and FIFOs are neither followed nor waited on, a response file
@@ -42,9 +43,7 @@ const std::string Err23 =
 const std::string NoErrFile = " Unknown: Error File incomplete or not found\n";
 
 std::string Pfs(const std::string& body) {
-    PfsDoc d;
-    d.body = B(body);
-    Bytes b = d.Build();
+    Bytes b = PageWith(body);
     return std::string(b.begin(), b.end());
 }
 

@@ -1,3 +1,4 @@
+// Covers the whole translator (src/pfs, src/io, src/stream) through the built pfs2vnk.
 // Whole documents through the built program, checked byte for byte, some of them several
 // input windows long.
 #include <algorithm>
@@ -34,9 +35,9 @@ const Bytes ShortParaOut = RecB(IndentFirst, 3) + P + B("Ab-cd ") + RecB(Field, 
 // Header centred and bold, footer with the page number; in the body a one-line indented
 // paragraph, the one above, a bold letter, double spacing and a format record.
 TEST(WholeDocument, EveryKindOfContent) {
-    PfsDoc d;
-    d.Line(328, B("Title")).Byte(828, 0x02).Line(484, B("p*1*")).Byte(824, 1);
-    d.body = "   Hello\0"_b + ShortPara + "x\311\2y\1A\3B\2 \2C\0 \0D\0 \7\5\1\2<ef\16"_b;
+    PfsWriter d = TestPage().headerLine(1, "Title").headerAttr(0x02);
+    d.footerLine(1, "p*1*").footerAlign(1);
+    d.raw("   Hello\0"_b + ShortPara + "x\311\2y\1A\3B\2 \2C\0 \0D\0 \7\5\1\2<ef\16"_b);
     Bytes header = RecB(HeadFoot, 1) + RecB(HeadFootDef, 1) + RecB(Align, 2) + RecB(Style, 2) + P +
                    B("Title") + CR + CR + RecB(Align, 0) + RecB(Style, 0) + RecB(HeadFootDef, 0);
     Bytes footer = RecB(HeadFoot, 2) + RecB(HeadFootDef, 2) + P + B("p") + RecB(Field, 0) + CR +
@@ -45,16 +46,14 @@ TEST(WholeDocument, EveryKindOfContent) {
                  P + B("x") + RecB(Style, 2) + B("I") + RecB(Style, 0) + B("y A") + CR +
                  RecI(Spacing, 480) + P + B("B") + CR + P + B("C ") + RecI(Spacing, 240) + B("D") +
                  CR + P + RecI(LeftMarg, 288) + RecI(RightMarg, 8640) + B("ef") + CR;
-    EXPECT_EQ(Hex(Translate(d.Build())),
+    EXPECT_EQ(Hex(Translate(d.bytes())),
               Hex(StreamPrologue() + DefaultLayout() + header + footer + body));
 }
 
 // A paragraph of s + 1 letters ended hard, the units, "Z", the end of text and zeros.
 void ExpectLong(int s, const Bytes& units, const Bytes& unitsOut, const std::string& what) {
     const Bytes first((size_t)s + 1, 'X');
-    PfsDoc d;
-    d.body = first + "\0"_b + units + "Z\16\0\0\0"_b;
-    Bytes got = Translate(d.Build());
+    Bytes got = Translate(TestPage().raw(first + "\0"_b + units + "Z\16\0\0\0"_b).bytes());
     Bytes want = StreamPrologue() + DefaultLayout() + P + first + CR + unitsOut + P + B("Z") + CR;
     auto at = std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
     EXPECT_TRUE(got == want) << what << " shifted by " << s << ": differs from offset " << at;

@@ -1,5 +1,7 @@
-// The fuzz targets' checks (fuzz/entries.h) over the inputs the fuzzers kept (fuzz/corpus/T), the
-// past findings (tests/fuzz/regressions/T, open ones in regressions/open/T) and damaged documents.
+// Covers fuzz/entries.h and, through it, the translator, the response file and error file readers,
+// vnkdump. The fuzz targets' checks (fuzz/entries.h) over the inputs the fuzzers kept
+// (fuzz/corpus/T), the past findings (tests/fuzz/regressions/T, open ones in regressions/open/T)
+// and damaged documents.
 
 #include <gtest/gtest.h>
 

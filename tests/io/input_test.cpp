@@ -1,7 +1,10 @@
+// Covers src/io/input.cpp.
 // The input window over real files: fills, refills, seeks, saved positions and readers.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "common/error_codes.h"
 #include "common/error_file.h"
@@ -85,6 +88,57 @@ TEST_F(InputWindow, SavedPositionsAndSeek) {
     EXPECT_EQ((V{Iseek(45000), IRead, GetIn()}), (V{0, 1024, src[45000]}));
     EXPECT_EQ(Iseek(10), 0);
     EXPECT_EQ(Drain(), Bytes(src.begin() + 10, src.end()));
+}
+
+// Slots 0 to 5 are six positions of their own; a slot above 5 means slot 0.
+TEST_F(InputWindow, SavedPositionSlots) {
+    LoadWindow(Pattern(100));
+    for (uint8_t slot = 0; slot <= 5; ++slot)
+        IRead = int16_t(10 + slot), SetInPtr(slot);
+    EXPECT_EQ((V{GetInPtr(0), GetInPtr(4), GetInPtr(5), GetInPtr(6)}), (V{10, 14, 15, 10}));
+    IRead = 50, SetInPtr(6);
+    EXPECT_EQ((V{GetInPtr(0), GetInPtr(5), GetInPtr(255)}), (V{50, 15, 50}));
+}
+
+// A source whose seeks fail: the position (a seek by 0 from here) is answered unless failAll.
+struct FailingSeeks {
+    int fd;
+    bool failAll;
+    off_t pos = 0;
+};
+FILE* OpenFailingSeeks(FailingSeeks* f) {
+    cookie_io_functions_t io = {};
+    io.read = [](void* c, char* buf, size_t n) -> ssize_t {
+        auto* f = static_cast<FailingSeeks*>(c);
+        ssize_t got = pread(f->fd, buf, n, f->pos);
+        f->pos += got > 0 ? got : 0;
+        return got;
+    };
+    io.seek = [](void* c, off64_t* off, int whence) -> int {
+        auto* f = static_cast<FailingSeeks*>(c);
+        if (f->failAll || whence != SEEK_CUR || *off != 0)
+            return -1;
+        *off = f->pos;
+        return 0;
+    };
+    return fopencookie(f, "r", io);
+}
+
+// A seek that fails, or a position that cannot be had, is error 4; the window stays as it was.
+TEST_F(InputWindow, FailingSeekIsError4) {
+    testfs::TempDir dir;
+    const Bytes src = Pattern(40000);
+    testfs::WriteFile(dir / "src", src);
+    for (bool failAll : {false, true}) {
+        FailingSeeks f{open((dir / "src").c_str(), O_RDONLY), failAll};
+        ASSERT_GE(f.fd, 0);
+        InFile = OpenFailingSeeks(&f), ErrType = 0;
+        InitInBuf(1024);
+        IRead = 100;
+        EXPECT_EQ((V{Iseek(30000), ErrType, IRead, ILast}), (V{4, 4, 100, 16383})) << failAll;
+        EXPECT_EQ(GetIn(), src[100]) << failAll;
+        fclose(InFile), close(f.fd), InFile = nullptr;
+    }
 }
 
 TEST_F(InputWindow, SmallReaders) {

@@ -1,3 +1,4 @@
+// Covers src/pfs/attributes.cpp, tabs.cpp, indents.cpp, layout.cpp.
 // Layout state: attributes, tab stops and moves, indents and the paragraph start.
 #include <cstring>
 

@@ -1,5 +1,6 @@
-// Document setup: the signature, the page layout, the default tab stops, the header and
-// footer blocks and the justification; and headers, footnotes and column layouts alone.
+// Covers src/pfs/setup.cpp, head_foot.cpp, defaults.cpp: the signature, the page layout, the
+// default tab stops, the header and footer blocks and the justification; and headers,
+// footnotes and column layouts alone.
 #include <tuple>
 
 #include "driver/run.h"
@@ -28,71 +29,91 @@ Bytes Block(uint8_t kind, const Bytes& open, const std::vector<Bytes>& lines, co
 }
 
 struct Case {
-    PfsDoc doc;
+    std::string name;
+    Bytes doc;
     Bytes want; // the stream after the prologue
     int err = 0;
 };
 class Setup : public TranslatorTest, public ::testing::WithParamInterface<Case> {};
 TEST_P(Setup, Translate) {
-    SetSource(GetParam().doc.Build());
+    SetSource(GetParam().doc);
     EXPECT_EQ(ReadInput(), GetParam().err);
     EXPECT_EQ(Hex(Output()), GetParam().err ? "" : Hex(StreamPrologue() + GetParam().want));
 }
 
 // A 255-byte line at 558 ends at 813, the last byte a block touches; it holds the signature.
-const Bytes Wrapped = {0x70, 0x8F},
-            A73(73, 'a'), F255 = Bytes(82, 'f') + B("TYP") + Bytes(169, 'f') + B("g");
+const Bytes Wrapped = {0x70, 0x8F};
+const std::string A73(73, 'a'), F255 = std::string(82, 'f') + "TYP" + std::string(169, 'f') + "g";
 INSTANTIATE_TEST_SUITE_P(
     Layout, Setup,
     ::testing::Values(
         // the signature is "TYP" exactly; without it nothing is written
-        Case{PfsDoc().Byte(641, 't').Byte(642, 'y').Byte(643, 'p'), {}, 8},
-        Case{PfsDoc().Byte(643, 'Q'), {}, 8},
-        Case{PfsDoc().Byte(641, 0).Byte(642, 0).Byte(643, 0), {}, 8},
+        Case{"signature_lower_case", TestPage().signature("typ").bytes(), {}, 8},
+        Case{"signature_wrong_letter", TestPage().signature("TYQ").bytes(), {}, 8},
+        Case{"signature_missing", TestPage().omitSignature().bytes(), {}, 8},
         // a document of 1025 bytes has no body (byte 1024 is not read): the setup alone
-        Case{PfsDoc().Byte(1024, 'Q'), DefaultLayout()},
+        Case{"no_body", TestPage().skippedByte('Q').bytes(), DefaultLayout()},
         // 60 lines, margins of 3 and 4 lines, 10 and 30 columns; with a left margin stops from 5
-        Case{PfsDoc().Word(0, 60).Word(2, 3).Word(4, 4).Word(10, 10).Word(12, 30),
+        Case{"page_of_60_lines_columns_10_to_30",
+             TestPage()
+                 .pageLines(60)
+                 .topLines(3)
+                 .bottomLines(4)
+                 .leftColumn(10)
+                 .rightColumn(30)
+                 .bytes(),
              RecI(PageLen, 14400) + RecI(TopMarg, 720) + RecI(BotMarg, 13440) +
                  RecI(LeftMarg, 1440) + RecI(RightMarg, 4320) + Ruler({5, 10, 15, 20, 25})},
         // 16 bits: 200 lines 48000, bottom 46560; 255 columns 36720, as columns -200
         // each, so no left margin and one stop at 6 although right of the right margin
-        Case{PfsDoc().Word(0, 200).Word(10, 255).Word(12, 255),
+        Case{"measures_wrap_in_16_bits",
+             TestPage().pageLines(200).leftColumn(255).rightColumn(255).bytes(),
              Rec(PageLen, {0x80, 0xBB}) + RecI(TopMarg, 1440) + Rec(BotMarg, {0xE0, 0xB5}) +
                  Rec(LeftMarg, Wrapped) + Rec(RightMarg, Wrapped) + Ruler({6})}),
-    ByIndex());
+    ByName());
 
 // Header and footer blocks come after the default layout.
-Case H(const PfsDoc& doc, const Bytes& blocks) {
-    return {doc, DefaultLayout() + blocks};
+Case H(const std::string& name, const PfsWriter& doc, const Bytes& blocks) {
+    return {name, doc.bytes(), DefaultLayout() + blocks};
 }
 INSTANTIATE_TEST_SUITE_P(
     HeadFoot, Setup,
     ::testing::Values(
         // alignment 1: left, no record; attributes 0x18: superscript wins
-        H(PfsDoc().Line(328, B("Hi")).Byte(822, 1).Byte(828, 0x18),
+        H("header_left_superscript", TestPage().headerLine(1, "Hi").headerAlign(1).headerAttr(0x18),
           Block(1, Sc(2), {B("Hi")}, Sc(0))),
         // alignment 0: centred; attribute 0x04 underlines
-        H(PfsDoc().Line(328, B("Hi")).Byte(828, 0x04),
+        H("header_centred_underlined", TestPage().headerLine(1, "Hi").headerAttr(0x04),
           Block(1, Al(2) + Ul(1), {B("Hi")}, Al(0) + Ul(0))),
         // alignment 2: right; 0x13: underline, bold and subscript over both lines
-        H(PfsDoc().Line(484, B("Ft")).Line(558, B("2")).Byte(824, 2).Byte(830, 0x13),
+        H("footer_right_two_lines",
+          TestPage().footerLine(1, "Ft").footerLine(2, "2").footerAlign(2).footerAttr(0x13),
           Block(2, Al(1) + Ul(1) + St(2) + Sc(3), {B("Ft"), B("2")},
                 Al(0) + Ul(0) + St(0) + Sc(0))),
         // an alignment the line sets itself is cancelled; a digit command is the page number
-        H(PfsDoc().Line(328, B("*R*x")).Byte(822, 1).Line(484, B("p*1*")).Byte(824, 1),
+        H("own_alignment_cancelled_page_number",
+          TestPage().headerLine(1, "*R*x").headerAlign(1).footerLine(1, "p*1*").footerAlign(1),
           Block(1, {}, {Al(1) + B("x")}, Al(0)) + Block(2, {}, {B("p") + RecB(Field, 0)}, {})),
         // no block without a first line
-        H(PfsDoc().Line(402, B("xx")).Line(558, B("yy")).Byte(826, 2), {}),
+        H("no_block_without_line_1", TestPage().headerLine(2, "xx").footerLine(2, "yy").justify(2),
+          {}),
         // the byte after a 73-byte line 1 is line 2's length, put back after the line; both
         // blocks centred, then the justification
-        H(PfsDoc().Line(328, A73).Line(402, B("L2")).Line(484, B("F")).Line(558, F255).Byte(826, 1),
-          Block(1, Al(2), {A73, B("L2")}, Al(0)) + Block(2, Al(2), {B("F"), F255}, Al(0)) + Al(3)),
+        H("line_1_of_73_bytes_footer_of_255",
+          TestPage()
+              .headerLine(1, A73)
+              .headerLine(2, "L2")
+              .footerLine(1, "F")
+              .footerLine(2, F255)
+              .justify(1),
+          Block(1, Al(2), {B(A73), B("L2")}, Al(0)) + Block(2, Al(2), {B("F"), B(F255)}, Al(0)) +
+              Al(3)),
         // no indents in a header: spaces are text; an enhanced character sets the
         // attributes to its own bits, which plain text keeps
-        H(PfsDoc().Line(328, B("  a\301\2b")).Byte(822, 1).Byte(828, 0x01),
+        H("header_spaces_and_enhanced",
+          TestPage().headerLine(1, "  a\301\2b").headerAlign(1).headerAttr(0x01),
           Block(1, Ul(1), {B("  a") + Ul(0) + St(2) + B("Ab")}, St(0)))),
-    ByIndex());
+    ByName());
 
 using HeadFootTest = TranslatorTest;
 

@@ -74,8 +74,8 @@ Bytes TranslatorTest::OutputSince(size_t mark) {
     return mark <= all.size() ? Bytes(all.begin() + (long)mark, all.end()) : Bytes{};
 }
 
-Bytes TranslatorTest::TranslateAfter(const PfsDoc& doc, const Bytes& setup) {
-    SetSource(doc.Build());
+Bytes TranslatorTest::TranslateAfter(const Bytes& doc, const Bytes& setup) {
+    SetSource(doc);
     EXPECT_EQ(ReadInput(), 0);
     Bytes out = Output();
     EXPECT_EQ(Hex(Bytes(out.begin(), out.begin() + (long)std::min(out.size(), setup.size()))),
@@ -84,9 +84,7 @@ Bytes TranslatorTest::TranslateAfter(const PfsDoc& doc, const Bytes& setup) {
 }
 
 Bytes TranslatorTest::TranslateBody(const Bytes& body) {
-    PfsDoc d;
-    d.body = body;
-    return TranslateAfter(d, StreamPrologue() + DefaultLayout());
+    return TranslateAfter(TestPage().raw(body).bytes(), StreamPrologue() + DefaultLayout());
 }
 
 Bytes Rec(uint8_t code, const Bytes& payload) {
@@ -111,29 +109,4 @@ std::string Hex(const Bytes& b) {
         s += buf;
     }
     return s;
-}
-
-PfsDoc::PfsDoc() {
-    header[641] = 'T';
-    header[642] = 'Y';
-    header[643] = 'P';
-    Word(0, 66).Word(2, 6).Word(4, 6).Word(10, 0).Word(12, 65);
-}
-
-PfsDoc& PfsDoc::Word(int offset, int value) {
-    header[(size_t)offset] = (uint8_t)(value & 0xFF);
-    header[(size_t)offset + 1] = (uint8_t)((value >> 8) & 0xFF);
-    return *this;
-}
-
-PfsDoc& PfsDoc::Byte(int offset, uint8_t value) {
-    header[(size_t)offset] = value;
-    return *this;
-}
-
-PfsDoc& PfsDoc::Line(int offset, const Bytes& text) {
-    header[(size_t)offset] = (uint8_t)text.size();
-    for (size_t i = 0; i < text.size() && offset + 1 + i < header.size(); ++i)
-        header[(size_t)offset + 1 + i] = text[i];
-    return *this;
 }

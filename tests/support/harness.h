@@ -10,11 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "pfs_writer.h"
 #include "stream/codes.h"
 
 using Bytes = std::vector<uint8_t>;
-
-struct PfsDoc;
 
 // Bytes of a string literal (embedded NULs included when given a length).
 Bytes B(const std::string& s);
@@ -39,8 +38,8 @@ class TranslatorTest : public ::testing::Test {
     size_t Mark() { return Output().size(); }
     // Translates a whole document in process; checks that the stream opens
     // with setup and returns what follows it.
-    Bytes TranslateAfter(const PfsDoc& doc, const Bytes& setup);
-    // The same for the default document with this body and the default setup.
+    Bytes TranslateAfter(const Bytes& doc, const Bytes& setup);
+    // The same for TestPage() with this body and the default setup.
     Bytes TranslateBody(const Bytes& body);
 
   private:
@@ -55,7 +54,7 @@ Bytes RecB(uint8_t code, uint8_t value);
 // A record with a 16-bit payload, low byte first.
 Bytes RecI(uint8_t code, int16_t value);
 
-// The 85-byte prologue, and the setup records of the default PfsDoc that
+// The 85-byte prologue, and the setup records of TestPage() that
 // follow it (defined with the prologue's tests).
 Bytes StreamPrologue();
 Bytes DefaultLayout();
@@ -89,25 +88,24 @@ inline const Bytes P = {0x00, 0xD6, 0x01, 0x00}; // paragraph start
 inline const Bytes CR = {0x0D};                  // hard return
 inline const Bytes Eot = {0x0E};                 // end-of-text byte of a body
 
-// Names parameterised cases by their position ("0", "1", ...), so that names
-// stay short and the same from one build to the next.
-struct ByIndex {
+// Names parameterised cases by their parameter's name field: readable, and the same from
+// one build to the next.
+struct ByName {
     template <typename T> std::string operator()(const ::testing::TestParamInfo<T>& i) const {
-        return std::to_string(i.index);
+        return i.param.name;
     }
 };
 
 // Readable hex for failure messages.
 std::string Hex(const Bytes& b);
 
-// A PFS document: a 1024-byte header with "TYP" and the given page fields,
-// byte 1024, and the body.  Header bytes can be patched afterwards.
-struct PfsDoc {
-    Bytes header = Bytes(1025, 0);
-    Bytes body;
-    PfsDoc();
-    PfsDoc& Word(int offset, int value);
-    PfsDoc& Byte(int offset, uint8_t value);
-    PfsDoc& Line(int offset, const Bytes& text); // length byte + text
-    Bytes Build() const { return header + body; }
-};
+// The tests' page: 66 lines, top and bottom margins of 6 lines, columns 0 to
+// 65, the signature, no header or footer; its setup is DefaultLayout().
+inline PfsWriter TestPage() {
+    return PfsWriter().leftColumn(0).rightColumn(65);
+}
+
+// A string's bytes (NULs included) as a document body of TestPage().
+inline Bytes PageWith(std::string_view body) {
+    return TestPage().text(body).bytes();
+}

@@ -1,3 +1,4 @@
+// Covers tools/pfswriter/ (pfs_writer.cpp, pfs_header.cpp, examples.cpp, generate.cpp).
 // The PFS document builder, as far as the fuzz seeds, examples and benchmarks rely on it.
 
 #include "examples.h"
@@ -15,16 +16,24 @@ TEST(PfsWriter, HeaderFieldsLandAtTheirOffsets) {
     w.pageLines(0x1234).topLines(0x0102).bottomLines(0xA0B0).leftColumn(300).rightColumn(0xFF01);
     w.headerLine(1, "H1").headerLine(2, "H22").footerLine(1, "F1x").footerLine(2, "F");
     w.headerAlign(2).footerAlign(7).justify(1).headerAttr(0x18).footerAttr(0x04).skippedByte(0x55);
-    Bytes want(1025, 0);
-    for (const auto& [at, bytes] : std::initializer_list<std::pair<size_t, Bytes>>{
-             {0, {0x34, 0x12, 0x02, 0x01, 0xB0, 0xA0, 0, 0, 0, 0, 0x2C, 0x01, 0x01, 0xFF}},
-             {328, B("\2H1")},
-             {402, B("\3H22")},
-             {484, B("\3F1x")},
-             {558, B("\1F")},
-             {641, B("TYP")},
-             {822, {2, 0, 7, 0, 1, 0, 0x18, 0, 0x04}},
-             {1024, B("\125")}})
+    Bytes want(pfs::BodyStart, 0);
+    for (const auto& [at, bytes] :
+         std::initializer_list<std::pair<size_t, Bytes>>{{pfs::PageLines, {0x34, 0x12}},
+                                                         {pfs::TopLines, {0x02, 0x01}},
+                                                         {pfs::BottomLines, {0xB0, 0xA0}},
+                                                         {pfs::LeftColumns, {0x2C, 0x01}},
+                                                         {pfs::RightColumns, {0x01, 0xFF}},
+                                                         {pfs::HeaderLine1, B("\2H1")},
+                                                         {pfs::HeaderLine2, B("\3H22")},
+                                                         {pfs::FooterLine1, B("\3F1x")},
+                                                         {pfs::FooterLine2, B("\1F")},
+                                                         {pfs::Signature, B("TYP")},
+                                                         {pfs::HeaderAlign, {2}},
+                                                         {pfs::FooterAlign, {7}},
+                                                         {pfs::Justify, {1}},
+                                                         {pfs::HeaderAttr, {0x18}},
+                                                         {pfs::FooterAttr, {0x04}},
+                                                         {pfs::Skipped, B("\125")}})
         std::copy(bytes.begin(), bytes.end(), want.begin() + (long)at);
     EXPECT_EQ(Hex(w.text("body").bytes()), Hex(want + B("body")));
 }

@@ -1,6 +1,6 @@
-// A built program run as a user runs it (pfs2vnk unless another executable
-// is named; argument 0 is the executable's own name), in a given directory, with pipes on its three
-// standard streams and an environment that holds only what a test sets (plus the sanitizers'
+// The built pfs2vnk run as a user runs it: argument 0 "pfs2vnk", in a
+// given directory, with pipes on its three standard streams and an
+// environment that holds only what a test sets (plus the sanitizers'
 // options of this process, so that a sanitized build reports the same way).
 #pragma once
 
@@ -27,8 +27,7 @@ namespace testprog {
 class Program {
   public:
     Program(const std::string& dir, const std::vector<std::string>& args,
-            const std::vector<std::string>& env = {}, const std::string& exe = PFS2VNK_EXE) {
-        const std::string name = exe.substr(exe.rfind('/') + 1);
+            const std::vector<std::string>& env = {}, const char* exe = PFS2VNK_EXE) {
         std::vector<std::string> envs = env;
         // Faults are left to the program's own handlers, as in a plain build.
         std::string asan = "ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0";
@@ -52,14 +51,14 @@ class Program {
             setrlimit(RLIMIT_CORE, &noCore);
             if (chdir(dir.c_str()) != 0)
                 _exit(127);
-            std::vector<char*> av{const_cast<char*>(name.c_str())}, ev;
+            std::vector<char*> av{const_cast<char*>("pfs2vnk")}, ev;
             for (auto& a : args)
                 av.push_back(const_cast<char*>(a.c_str()));
             for (auto& e : envs)
                 ev.push_back(const_cast<char*>(e.c_str()));
             av.push_back(nullptr);
             ev.push_back(nullptr);
-            execve(exe.c_str(), av.data(), ev.data());
+            execve(exe, av.data(), ev.data());
             _exit(127);
         }
         close(in[0]);
@@ -164,7 +163,7 @@ struct Outcome {
 // A whole run, with input on standard input (then its end).
 inline Outcome Run(const std::string& dir, const std::vector<std::string>& args,
                    const std::string& input = "", const std::vector<std::string>& env = {},
-                   const std::string& exe = PFS2VNK_EXE) {
+                   const char* exe = PFS2VNK_EXE) {
     Program p(dir, args, env, exe);
     if (!input.empty()) {
         EXPECT_TRUE(p.Feed(input)) << "the program stopped reading its input";

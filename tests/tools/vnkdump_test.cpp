@@ -1,3 +1,4 @@
+// Covers tools/vnkdump/listing.cpp, payload.cpp, stats.cpp and main.cpp.
 // The stream inspector: in memory on input that ends at an inaccessible page (a read past it
 // faults), and as a program.
 

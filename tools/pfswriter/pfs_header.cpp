@@ -73,24 +73,25 @@ PfsWriter& PfsWriter::patch(size_t offset, std::string_view bytes) {
 }
 
 PfsWriter::Bytes PfsWriter::bytes() const {
-    Bytes f(kBodyStart, 0);
-    PutWord(f, kPageLines, pageLines_);
-    PutWord(f, kTopLines, topLines_);
-    PutWord(f, kBottomLines, bottomLines_);
-    PutWord(f, kLeftColumn, leftColumn_);
-    PutWord(f, kRightColumn, rightColumn_);
-    const size_t lineOffsets[4] = {kHeader1, kHeader2, kFooter1, kFooter2};
+    Bytes f(pfs::BodyStart, 0);
+    PutWord(f, pfs::PageLines, pageLines_);
+    PutWord(f, pfs::TopLines, topLines_);
+    PutWord(f, pfs::BottomLines, bottomLines_);
+    PutWord(f, pfs::LeftColumns, leftColumn_);
+    PutWord(f, pfs::RightColumns, rightColumn_);
+    const size_t lineOffsets[4] = {pfs::HeaderLine1, pfs::HeaderLine2, pfs::FooterLine1,
+                                   pfs::FooterLine2};
     for (int i = 0; i < 4; ++i)
         if (lines_[i])
             PutLine(f, lineOffsets[i], *lines_[i]);
     if (signature_)
-        PutBytes(f, kSignature, *signature_);
-    f[kHeaderAlign] = headerAlign_;
-    f[kFooterAlign] = footerAlign_;
-    f[kJustify] = justify_;
-    f[kHeaderAttr] = headerAttr_;
-    f[kFooterAttr] = footerAttr_;
-    f[kSkipped] = skipped_;
+        PutBytes(f, pfs::Signature, *signature_);
+    f[pfs::HeaderAlign] = headerAlign_;
+    f[pfs::FooterAlign] = footerAlign_;
+    f[pfs::Justify] = justify_;
+    f[pfs::HeaderAttr] = headerAttr_;
+    f[pfs::FooterAttr] = footerAttr_;
+    f[pfs::Skipped] = skipped_;
     f.insert(f.end(), body_.begin(), body_.end());
     for (const auto& [offset, text] : patches_)
         PutBytes(f, offset, text);

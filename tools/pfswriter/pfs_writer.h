@@ -1,5 +1,6 @@
-// PfsWriter: a small builder of PFS documents for tests, examples, fuzz
-// seeds and benchmarks.
+// PfsWriter: the builder of PFS documents for tests, examples, fuzz seeds,
+// the golden corpus and benchmarks.  The header's offsets and the body's
+// byte values are the translator's own (pfs/format.h).
 //
 // A document is the 1024-byte header, one skipped byte (offset 1024) and the
 // text body from offset 1025.  Header fields are set with the setters below
@@ -57,39 +58,37 @@
 #include <utility>
 #include <vector>
 
+#include "pfs/format.h"
+
 class PfsWriter {
   public:
     using Bytes = std::vector<uint8_t>;
 
-    // Header offsets.
-    static constexpr size_t kPageLines = 0, kTopLines = 2, kBottomLines = 4;
-    static constexpr size_t kLeftColumn = 10, kRightColumn = 12;
-    static constexpr size_t kHeader1 = 328, kHeader2 = 402, kFooter1 = 484, kFooter2 = 558;
-    static constexpr size_t kSignature = 641;
-    static constexpr size_t kHeaderAlign = 822, kFooterAlign = 824, kJustify = 826;
-    static constexpr size_t kHeaderAttr = 828, kFooterAttr = 830;
-    static constexpr size_t kSkipped = 1024, kBodyStart = 1025;
-
     // Header and footer alignment bytes.
-    static constexpr uint8_t kAlignCentre = 0, kAlignLeft = 1, kAlignRight = 2;
+    static constexpr uint8_t kAlignCentre = pfs::AlignByteCentre, kAlignLeft = pfs::AlignByteLeft,
+                             kAlignRight = pfs::AlignByteRight;
     // Header and footer attribute bits.
-    static constexpr uint8_t kHfUnderline = 0x01, kHfBold = 0x02, kHfSuper = 0x08, kHfSub = 0x10;
+    static constexpr uint8_t kHfUnderline = pfs::HfUnderline, kHfBold = pfs::HfBold,
+                             kHfSuper = pfs::HfSuper, kHfSub = pfs::HfSub;
     // Attribute bits of an enhanced character.
-    static constexpr uint8_t kUnderline = 0x01, kBold = 0x02, kItalic = 0x04, kSuper = 0x08,
-                             kSub = 0x10, kEnhancedOnly = 0x20, kKeepHigh = 0x40;
+    static constexpr uint8_t kUnderline = pfs::AttrUnderline, kBold = pfs::AttrBold,
+                             kItalic = pfs::AttrItalic, kSuper = pfs::AttrSuper,
+                             kSub = pfs::AttrSub, kEnhancedOnly = pfs::AttrEnhanced,
+                             kKeepHigh = pfs::AttrKeepHigh;
     // Body bytes.
-    static constexpr uint8_t kFormat = 0x07, kTab = 0x09, kEndOfText = 0x0E;
+    static constexpr uint8_t kFormat = pfs::FormatOpen, kTab = pfs::Tab,
+                             kEndOfText = pfs::EndOfText;
 
     // ---------------------------------------------------------------- header ---
     // Defaults: a letter page of 66 lines with 6-line top and bottom margins,
     // margins at columns 10 and 75, the signature, every other byte 0 (so the
     // header and footer alignment bytes say "centred" unless set).
 
-    PfsWriter& pageLines(uint16_t v) { return set(pageLines_, v); }     // offset 0
-    PfsWriter& topLines(uint16_t v) { return set(topLines_, v); }       // offset 2
-    PfsWriter& bottomLines(uint16_t v) { return set(bottomLines_, v); } // offset 4
-    PfsWriter& leftColumn(uint16_t v) { return set(leftColumn_, v); }   // offset 10
-    PfsWriter& rightColumn(uint16_t v) { return set(rightColumn_, v); } // offset 12
+    PfsWriter& pageLines(uint16_t v) { return set(pageLines_, v); }     // pfs::PageLines
+    PfsWriter& topLines(uint16_t v) { return set(topLines_, v); }       // pfs::TopLines
+    PfsWriter& bottomLines(uint16_t v) { return set(bottomLines_, v); } // pfs::BottomLines
+    PfsWriter& leftColumn(uint16_t v) { return set(leftColumn_, v); }   // pfs::LeftColumns
+    PfsWriter& rightColumn(uint16_t v) { return set(rightColumn_, v); } // pfs::RightColumns
 
     // Header (or footer) line n (1 or 2): its length byte and text, up to 255
     // bytes of any value (more are cut).  A line longer than the room before
@@ -101,16 +100,16 @@ class PfsWriter {
     PfsWriter& headerLine(int n, std::string_view text);
     PfsWriter& footerLine(int n, std::string_view text);
 
-    PfsWriter& headerAlign(uint8_t v) { return set(headerAlign_, v); } // offset 822
-    PfsWriter& footerAlign(uint8_t v) { return set(footerAlign_, v); } // offset 824
-    PfsWriter& justify(uint8_t v) { return set(justify_, v); } // offset 826; 1 justifies the body
-    PfsWriter& headerAttr(uint8_t v) { return set(headerAttr_, v); } // offset 828
-    PfsWriter& footerAttr(uint8_t v) { return set(footerAttr_, v); } // offset 830
-    PfsWriter& skippedByte(uint8_t v) { return set(skipped_, v); }   // offset 1024
+    PfsWriter& headerAlign(uint8_t v) { return set(headerAlign_, v); } // pfs::HeaderAlign
+    PfsWriter& footerAlign(uint8_t v) { return set(footerAlign_, v); } // pfs::FooterAlign
+    PfsWriter& justify(uint8_t v) { return set(justify_, v); } // pfs::Justify; 1 justifies the body
+    PfsWriter& headerAttr(uint8_t v) { return set(headerAttr_, v); } // pfs::HeaderAttr
+    PfsWriter& footerAttr(uint8_t v) { return set(footerAttr_, v); } // pfs::FooterAttr
+    PfsWriter& skippedByte(uint8_t v) { return set(skipped_, v); }   // pfs::Skipped
 
-    // Writes these bytes (up to 3) at 641 in place of "TYP".
+    // Writes these bytes (up to 3) at pfs::Signature in place of "TYP".
     PfsWriter& signature(std::string_view bytes);
-    // Leaves offsets 641..643 to whatever else lies there (0 by default).
+    // Leaves the signature's 3 bytes to whatever else lies there (0 by default).
     PfsWriter& omitSignature();
     // Overwrites the file from offset on, after everything else is laid out;
     // the file grows with zeros when the patch reaches past its end.
@@ -170,7 +169,7 @@ class PfsWriter {
     PfsWriter& padTo(size_t at);
 
     // File offset of the next body byte.
-    size_t offset() const { return kBodyStart + body_.size(); }
+    size_t offset() const { return pfs::BodyStart + body_.size(); }
     // The body written so far.
     const Bytes& body() const { return body_; }
     // The whole file.
