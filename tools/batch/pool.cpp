@@ -60,9 +60,11 @@ void CloseFd(int& fd) {
     fd = -1;
 }
 
-[[noreturn]] void WorkerMain(Pool& pool, size_t me, int jobFd, int resultFd) {
+[[noreturn]] void WorkerMain(Pool& pool, size_t me, pid_t batch, int jobFd, int resultFd) {
     WorkerSignals();
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    prctl(PR_SET_PDEATHSIG, SIGKILL); // a batch killed outright takes its workers along
+    if (getppid() != batch)
+        _exit(0); // it was gone before that was set
     for (Slot& s : pool.slots) {
         CloseFd(s.jobFd);
         CloseFd(s.resultFd);
@@ -81,11 +83,12 @@ bool Spawn(Pool& pool, size_t i) {
     }
     ClearSlot(pool.setup.folders->slotFds[i]);
     std::fflush(nullptr); // a child must not inherit unwritten output
+    const pid_t batch = getpid();
     pid_t pid = fork();
     if (pid == 0) {
         close(job[1]);
         close(res[0]);
-        WorkerMain(pool, i, job[0], res[1]);
+        WorkerMain(pool, i, batch, job[0], res[1]);
     }
     close(job[0]);
     close(res[1]);
