@@ -24,6 +24,7 @@
 
 #include "common/error_codes.h"
 #include "common/run_settings.h"
+#include "common/scan.h"
 
 FILE* InFile = nullptr;
 uint8_t InBuf[InBufSize];
@@ -309,7 +310,17 @@ void EatChar(uint8_t c) {
     // loop below would read the next byte, find it is not c and step back.
     // Only a run that reaches the limit (the window moves, the input ends)
     // goes on byte by byte.
+    // Sixteen bytes are compared at a time while sixteen lie below the limit;
+    // a run that ends among them ends below the limit.
     if (Done == 0 && ErrType == ErrNone && IRead >= 0) {
+        int r = IRead, k = 16;
+        while (scan::Wide && k == 16 && r + 16 <= ILimit) {
+            k = scan::LeadingEqual16(InBuf + r, c);
+            r += k;
+        }
+        IRead = (int16_t)r;
+        if (k < 16)
+            return;
         while (IRead < ILimit && InBuf[IRead] == c)
             IRead = (int16_t)(IRead + 1);
         if (IRead < ILimit)

@@ -15,10 +15,10 @@
 
 #include <cstring>
 
+#include "common/scan.h"
 #include "io/input.h"
 #include "pfs/format.h"
 #include "pfs/layout.h"
-#include "pfs/scan.h"
 #include "pfs/tabs.h"
 #include "stream/codes.h"
 #include "stream/records.h"

@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "common/error_codes.h"
+#include "common/scan.h"
 #include "io/input.h"
 #include "io/output.h"
 #include "pfs/attributes.h"
@@ -26,7 +27,6 @@
 #include "pfs/indents.h"
 #include "pfs/layout.h"
 #include "pfs/line_ends.h"
-#include "pfs/scan.h"
 #include "pfs/tabs.h"
 
 // A lead byte followed by an attribute byte with any of bits 0..5 set.

@@ -11,10 +11,10 @@
 
 #include <cstring>
 
+#include "common/scan.h"
 #include "io/input.h"
 #include "io/output.h"
 #include "pfs/layout.h"
-#include "pfs/scan.h"
 #include "stream/codes.h"
 #include "stream/records.h"
 

@@ -51,16 +51,7 @@ void PutControl(uint8_t code, uint8_t length, const void* data) {
     CopyPayload(data, length);
 }
 
-void PutBControl(uint8_t code, uint8_t value) {
-    if (RoomFor(4)) { // the four puts below, without their tests
-        uint8_t* p = OutBuf + OWrite;
-        p[0] = vnk::RecordMark;
-        p[1] = code;
-        p[2] = 1;
-        p[3] = value;
-        OWrite = (int16_t)(OWrite + 4);
-        return;
-    }
+void PutBControlByBytes(uint8_t code, uint8_t value) {
     PutHeader(code, 1);
     PutOut(value);
 }

@@ -7,10 +7,15 @@
 
 #include <cstdint>
 
+#include "io/output.h"
+#include "stream/codes.h"
+
 // 0x00, code, length, then length bytes copied from data (no limit test).
 void PutControl(uint8_t code, uint8_t length, const void* data);
 // 0x00, code, 1, value.
-void PutBControl(uint8_t code, uint8_t value);
+inline void PutBControl(uint8_t code, uint8_t value);
+// The same record put byte by byte, each put testing the output's limit.
+void PutBControlByBytes(uint8_t code, uint8_t value);
 // 0x00, code, 2, value low byte first.
 void PutIControl(uint8_t code, int16_t value);
 
@@ -26,3 +31,19 @@ void PutSControl(uint8_t code, const char* text);
 void PutBSControl(uint8_t code, uint8_t value, const char* text);
 // 0x00, code, 8, x, y, each least significant byte first.
 void PutXYControl(uint8_t code, int32_t x, int32_t y);
+
+// Inline, as records of one byte are the most frequent: when the four bytes
+// fit below the output's limit, none of the four puts of PutBControlByBytes
+// would flush, so the bytes are stored at once; otherwise they go by bytes.
+inline void PutBControl(uint8_t code, uint8_t value) {
+    if (OWrite >= 0 && OWrite + 4 <= OLimit) {
+        uint8_t* p = OutBuf + OWrite;
+        p[0] = vnk::RecordMark;
+        p[1] = code;
+        p[2] = 1;
+        p[3] = value;
+        OWrite = (int16_t)(OWrite + 4);
+        return;
+    }
+    PutBControlByBytes(code, value);
+}

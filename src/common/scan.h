@@ -6,8 +6,9 @@
 // marks bit 7 of every byte of the word that is in the class.  A mark is
 // exact for the lowest such byte (a borrow only runs upward from a byte in
 // the class), which is all a scan needs: it stops there and goes on byte by
-// byte.  The scans keep their byte-at-a-time loops for the tail and for
-// big-endian machines, so the result never depends on this file.
+// byte.  The input window steps over runs of spaces with the same kind of
+// test, so the scans sit in the lowest layer.  The scans keep their byte-at-a-time loops for the
+// tail and for big-endian machines, so the result never depends on this file.
 #pragma once
 
 #include <bit>
@@ -81,6 +82,15 @@ inline int CopyBelowHighOr16(const uint8_t* p, uint8_t* dst, uint8_t lo, uint8_t
     return m != 0 ? std::countr_zero(m) : 16;
 }
 
+// The number of bytes from p[0] on that equal v, counting at most sixteen:
+// 16 when all of p[0..15] do.
+inline int LeadingEqual16(const uint8_t* p, uint8_t v) {
+    __m128i w;
+    memcpy(&w, p, sizeof w);
+    unsigned eq = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(w, _mm_set1_epi8((char)v)));
+    return std::countr_zero(~eq); // the first byte that differs; bit 16 of ~eq is set
+}
+
 // Eight two-byte characters at p (a lead byte, then an attribute byte): the
 // number of them, from the first, whose lead is 0x80 or above and whose
 // attribute byte is attr.  The eight leads, each ANDed with keep and then
@@ -129,6 +139,9 @@ inline int FirstBelowHighOr16(const uint8_t*, uint8_t, uint8_t) {
     return 16;
 }
 inline int CopyBelowHighOr16(const uint8_t*, uint8_t*, uint8_t, uint8_t) {
+    return 0;
+}
+inline int LeadingEqual16(const uint8_t*, uint8_t) {
     return 0;
 }
 inline int CopyLeads8(const uint8_t*, uint8_t*, uint8_t, uint8_t, uint8_t, uint8_t) {
