@@ -1,9 +1,9 @@
-// Covers src/io/output.cpp (same file, unfinished target), src/common/error_file.cpp, src/driver/report.cpp, response_file.cpp and signals.cpp.
-// The built program pointed at files someone else may have planted, and at
-// names that lead back to the source: the source is never written over,
-// planted links and FIFOs are neither followed nor waited on, a response file
-// is read within bounds, names cannot add lines to the lock file, and a run
-// ended by a signal or a failing pipe leaves no half-written stream.
+// Covers src/io/output.cpp (same file, unfinished target), src/common/error_file.cpp,
+// src/driver/report.cpp, response_file.cpp and signals.cpp. The built program pointed at files
+// someone else may have planted, and at names that lead back to the source: the source is never
+// written over, planted links and FIFOs are neither followed nor waited on, a response file is read
+// within bounds, names cannot add lines to the lock file, and a run ended by a signal or a failing
+// pipe leaves no half-written stream.
 
 #include <fcntl.h>
 #include <grp.h>
