@@ -167,8 +167,6 @@ static int32_t ReadErrMsgStream(FILE* fp, char* out) {
     return code;
 }
 
-// Reads back the error message file in path's directory into out, deletes
-// the file and returns its code (0, out holding the fallback, when missing).
 int32_t GetErrMsgFileData(char* out, const char* path) {
     strcpy(out, ErrFileFallback);
     BuildErrMsgFileName(path);

@@ -92,7 +92,6 @@ static long InFilePos() {
 
 // ---------------------------------------------------------------- opening ---
 
-// Opens the source; an empty or missing name means standard input.
 int InitIn() {
     if (InFileName == nullptr || InFileName[0] == '\0') {
         InFile = stdin;
@@ -110,9 +109,6 @@ int InitIn() {
     return 0;
 }
 
-// One read of up to count bytes: count unless the stream ends or fails
-// first, as a plain read of the stream would give.  Nothing read while the
-// stream is not at its end is a read failure (error 4).
 int ReadInFile(uint8_t* buf, int count) {
     if (InFile == nullptr || count <= 0) {
         if (count > 0)
@@ -143,8 +139,6 @@ int ReadInFile(uint8_t* buf, int count) {
     return 0;
 }
 
-// Sets the file position to offset from the start; 0 on success.  What was
-// staged from the old position is dropped.
 int SeekInFile(long offset) {
     if (InFile == nullptr)
         return -1;
@@ -245,7 +239,6 @@ int Iseek(long target) {
     return ErrType;
 }
 
-// File offset of the byte at IRead.
 long Itell() {
     long p = InFilePos();
     if (p < 0) {

@@ -91,7 +91,6 @@ static FILE* OpenTarget(const char* name) {
     return fp;
 }
 
-// Creates the target; an empty or missing name means standard output.
 int InitOut() {
     if (OutFileName == nullptr || OutFileName[0] == '\0') {
         OutFile = stdout;
