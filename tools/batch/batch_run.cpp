@@ -35,8 +35,8 @@ struct Run {
 
     void Emit(size_t i) {
         const std::string& rel = items[i].rel;
-        report.Write(
-            ReportLine(opts.source + "/" + rel, opts.target + "/" + TargetName(rel), results[i]));
+        report.Write(ReportLine(opts.source + "/" + rel, opts.target + "/" + TargetName(rel),
+                                results[i], opts.render.Any()));
     }
     void Take(const Result& r) {
         results[r.index] = r;
@@ -117,7 +117,7 @@ int RunBatch(const Options& opts, const std::vector<WorkItem>& items, int source
         RemoveWorkFolders(folders);
         return ExitFailures;
     }
-    PoolSetup setup{{&items, sourceFd, targetFd, opts.target, opts.force, opts.sync},
+    PoolSetup setup{{&items, sourceFd, targetFd, opts.target, opts.force, opts.sync, opts.render},
                     &folders,
                     jobs,
                     opts.timeout};
@@ -143,5 +143,7 @@ int RunBatch(const Options& opts, const std::vector<WorkItem>& items, int source
                      opts.target.c_str(), static_cast<size_t>(run.tally.done), items.size());
         return ExitFailures;
     }
-    return run.tally.Failures() > 0 || !reportOk ? ExitFailures : ExitOk;
+    // A rendering asked for and not written fails the batch, not the document.
+    const bool failed = run.tally.Failures() > 0 || run.tally.renderFailures > 0;
+    return failed || !reportOk ? ExitFailures : ExitOk;
 }

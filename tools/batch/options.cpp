@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+
+#include "render.h"
 
 namespace {
 
@@ -26,6 +29,9 @@ const char Help[] = "Converts every PFS document under SOURCE_DIR into TARGET_DI
                     "  --list         print the work (one source path a line), convert nothing\n"
                     "  --timeout S    per-document time limit in seconds (default 60; 0: none)\n"
                     "  --sync         put each target on disk before it is renamed into place\n"
+                    "  --render KINDS also write NAME.txt and/or NAME.html beside each target\n"
+                    "                 (KINDS: text, html or text,html)\n"
+                    "  --codepage CP  code page of the renderings (default CP437)\n"
                     "  -q             no progress display\n"
                     "  -h, --help     this help\n"
                     "  --version      the version\n";
@@ -33,7 +39,17 @@ const char Help[] = "Converts every PFS document under SOURCE_DIR into TARGET_DI
 // The most workers a batch starts, whatever -j says.
 constexpr long MaxJobs = 1024;
 
-enum LongOnly { OptReport = 256, OptForce, OptShard, OptList, OptTimeout, OptSync, OptVersion };
+enum LongOnly {
+    OptReport = 256,
+    OptForce,
+    OptShard,
+    OptList,
+    OptTimeout,
+    OptSync,
+    OptRender,
+    OptCodePage,
+    OptVersion
+};
 
 const option LongOptions[] = {
     {"report", required_argument, nullptr, OptReport},
@@ -42,6 +58,8 @@ const option LongOptions[] = {
     {"list", no_argument, nullptr, OptList},
     {"timeout", required_argument, nullptr, OptTimeout},
     {"sync", no_argument, nullptr, OptSync},
+    {"render", required_argument, nullptr, OptRender},
+    {"codepage", required_argument, nullptr, OptCodePage},
     {"quiet", no_argument, nullptr, 'q'},
     {"jobs", required_argument, nullptr, 'j'},
     {"help", no_argument, nullptr, 'h'},
@@ -87,6 +105,36 @@ bool ReadSeconds(const char* text, double* out) {
     return true;
 }
 
+// A comma-separated list of "text" and "html" (each at most once counts);
+// false for an empty list, an empty item or any other word.
+bool ReadRender(std::string_view text, RenderOptions& render) {
+    render.text = render.html = false;
+    for (;;) {
+        const size_t comma = text.find(',');
+        const std::string_view word = text.substr(0, comma);
+        if (word == "text")
+            render.text = true;
+        else if (word == "html")
+            render.html = true;
+        else
+            return false;
+        if (comma == std::string_view::npos)
+            return true;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+// --codepage only means something with --render, and must be one iconv knows.
+ParseOutcome CheckCodePage(const Options& opts, bool given) {
+    if (given && !opts.render.Any())
+        return Bad("--codepage applies to --render only", opts.render.codepage.c_str());
+    vnkdump::CodePage cp;
+    if (given && !vnkdump::LoadCodePage(opts.render.codepage.c_str(), cp))
+        return Bad("--codepage names a code page iconv does not know",
+                   opts.render.codepage.c_str());
+    return ParseOutcome::Run;
+}
+
 int DefaultJobs() {
     long n = sysconf(_SC_NPROCESSORS_ONLN);
     return n < 1 ? 1 : n > MaxJobs ? static_cast<int>(MaxJobs) : static_cast<int>(n);
@@ -99,6 +147,7 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
     opterr = 0;
     int c;
     long n;
+    bool codepageGiven = false;
     while ((c = getopt_long(argc, argv, ":j:qh", LongOptions, nullptr)) != -1) {
         switch (c) {
         case 'j':
@@ -138,12 +187,22 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
         case OptSync:
             opts.sync = true;
             break;
+        case OptRender:
+            if (!ReadRender(optarg, opts.render))
+                return Bad("--render wants text, html or text,html", optarg);
+            break;
+        case OptCodePage:
+            opts.render.codepage = optarg;
+            codepageGiven = true;
+            break;
         case ':':
             return Bad("option needs a value", argv[optind - 1]);
         default:
             return Bad("unknown option", argv[optind - 1]);
         }
     }
+    if (CheckCodePage(opts, codepageGiven) != ParseOutcome::Run)
+        return ParseOutcome::BadUsage;
     if (argc - optind != 2) {
         std::fprintf(stderr, "pfs2vnk-batch: wants SOURCE_DIR and TARGET_DIR\n%s", Usage);
         return ParseOutcome::BadUsage;

@@ -4,6 +4,14 @@
 #include <cstdint>
 #include <string>
 
+// The renderings written beside each target (--render, --codepage).
+struct RenderOptions {
+    bool text = false; // NAME.txt, as vnkdump --text
+    bool html = false; // NAME.html, as vnkdump --html
+    std::string codepage = "CP437";
+    bool Any() const { return text || html; }
+};
+
 struct Options {
     int jobs = 1;        // documents converted at once
     std::string report;  // JSON Lines report; "-" standard output; empty: none
@@ -14,6 +22,7 @@ struct Options {
     double timeout = 60; // seconds per document; 0: no limit
     bool quiet = false;  // no progress display
     bool sync = false;   // each target on disk before it is renamed into place
+    RenderOptions render;
     std::string source;
     std::string target;
 };

@@ -39,7 +39,8 @@ void PutPath(Json& j, const std::string& key, const std::string& path) {
 
 } // namespace
 
-std::string ReportLine(const std::string& source, const std::string& target, const Result& r) {
+std::string ReportLine(const std::string& source, const std::string& target, const Result& r,
+                       bool render) {
     Json j;
     PutPath(j, "source", source);
     PutPath(j, "target", target);
@@ -52,6 +53,16 @@ std::string ReportLine(const std::string& source, const std::string& target, con
     j["bytes_out"] = r.bytesOut;
     j["ms"] = static_cast<double>(static_cast<int64_t>(r.ms * 1000 + 0.5)) / 1000;
     j["complete"] = r.complete < 0 ? Json(nullptr) : Json(r.complete == 1);
+    if (render) {
+        Json kinds = Json::array();
+        if (r.rendered & RenderedText)
+            kinds.push_back("text");
+        if (r.rendered & RenderedHtml)
+            kinds.push_back("html");
+        j["rendered"] = kinds;
+        j["render_error"] =
+            r.renderError[0] != '\0' ? Json(std::string(r.renderError)) : Json(nullptr);
+    }
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

@@ -8,8 +8,11 @@
 
 // The report line of one document, without its line feed.  A path that is
 // valid UTF-8 is written as "source" / "target"; any other as "source_hex"
-// / "target_hex", its bytes in hexadecimal, so that nothing is lost.
-std::string ReportLine(const std::string& source, const std::string& target, const Result& r);
+// / "target_hex", its bytes in hexadecimal, so that nothing is lost.  With
+// render (--render given), the line also holds "rendered", the list of the
+// renderings written ("text", "html"), and "render_error" (or null).
+std::string ReportLine(const std::string& source, const std::string& target, const Result& r,
+                       bool render);
 
 // Writes lines to an open report; remembers a failed write.
 class ReportFile {

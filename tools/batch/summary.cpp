@@ -3,6 +3,7 @@
 #include "summary.h"
 
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 namespace {
@@ -30,6 +31,10 @@ void Tally::Add(const Result& r) {
     bytesOut += r.bytesOut;
     if (IsFailure(r.status))
         ++messages[MessageKey(r)];
+    rendered += std::popcount(r.rendered);
+    renderFailures += std::popcount(r.renderFailed);
+    if (r.renderError[0] != '\0')
+        ++messages[r.renderError];
 }
 
 int64_t Tally::Failures() const {
@@ -45,6 +50,9 @@ void PrintSummary(FILE* out, const Tally& t, double seconds) {
     for (int i = 0; i < StatusCount; ++i)
         std::fprintf(out, "  %-12s %lld\n", StatusName(static_cast<Status>(i)),
                      static_cast<long long>(t.count[i]));
+    if (t.rendered > 0 || t.renderFailures > 0)
+        std::fprintf(out, "  %-12s %lld written, %lld failed\n", "renderings",
+                     static_cast<long long>(t.rendered), static_cast<long long>(t.renderFailures));
     if (t.messages.empty())
         return;
     std::vector<std::pair<std::string, int64_t>> top(t.messages.begin(), t.messages.end());

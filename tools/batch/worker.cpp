@@ -10,6 +10,7 @@
 // module's error message file lands there too.  Only a successful
 // translation is renamed into place, into a target folder opened name by
 // name with O_NOFOLLOW, so a link planted in the target tree is refused.
+// Renderings of the target follow it into place the same way.
 
 #include "worker.h"
 
@@ -27,6 +28,8 @@
 #include "common/error_codes.h"
 #include "folders.h"
 #include "interrupt.h"
+#include "place.h"
+#include "renderings.h"
 #include "translate_one.h"
 #include "workdir.h"
 
@@ -60,18 +63,13 @@ std::string NameTarget(std::string text, const std::string& work, const std::str
     return text;
 }
 
-bool SameTime(const timespec& a, const timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
 // True when the target is a regular file with the source's modification time.
 bool UpToDate(int dirFd, const std::string& name, const struct stat& src, Result& r) {
-    struct stat st;
-    if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
-        !SameTime(st.st_mtim, src.st_mtim))
+    off_t size = 0;
+    if (!InPlace(dirFd, name, src.st_mtim, &size))
         return false;
     r.status = Status::UpToDate;
-    r.bytesOut = st.st_size;
+    r.bytesOut = size;
     return true;
 }
 
@@ -97,30 +95,6 @@ int OpenSource(FolderCache& folders, const WorkItem& item, struct stat& st, Resu
     }
     r.bytesIn = st.st_size;
     return fd;
-}
-
-// Gives the file work of the working folder the modification time mtime,
-// puts it on disk first with --sync, and renames it to name in dirFd.
-// Returns 0 or the errno of the step that failed (in *step: the module's
-// code for it).  Any further file made from the target, such as a
-// rendering of it, goes into place the same way, after the target.
-int Place(const WorkerSetup& setup, int slotFd, const char* work, int dirFd,
-          const std::string& name, const timespec& mtime, int* step) {
-    *step = ErrWrite;
-    const timespec times[2] = {{0, UTIME_OMIT}, mtime};
-    if (utimensat(slotFd, work, times, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
-    if (setup.sync) {
-        int fd = openat(slotFd, work, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        int e = fd >= 0 && fsync(fd) == 0 ? 0 : errno;
-        if (fd >= 0)
-            close(fd);
-        if (e != 0)
-            return e;
-    }
-    *step = ErrTargetOpen;
-    HoldStop(); // a target in place must reach the report
-    return renameat(slotFd, work, dirFd, name.c_str()) == 0 ? 0 : errno;
 }
 
 // Puts the translated target in place with the source's time.
@@ -179,13 +153,18 @@ void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item,
     if (srcFd < 0)
         return;
     int dirFd = targets.Get(DirPart(item.rel));
-    std::string name = TargetName(std::string(BasePart(item.rel)));
+    const std::string base(BasePart(item.rel));
+    const std::string name = TargetName(base);
     if (dirFd < 0) {
         Fail(r, ErrTargetOpen, "target folder could not be made", errno);
     } else if (setup.force || !UpToDate(dirFd, name, src, r)) {
         Translate(setup, slotFd, srcFd, item, r);
         if (r.error == 0)
             PutInPlace(setup, slotFd, dirFd, name, src, r);
+        if (r.status == Status::Ok && setup.render.Any())
+            RenderBeside(setup, slotFd, dirFd, base, src.st_mtim, true, r);
+    } else if (setup.render.Any()) {
+        RenderBeside(setup, slotFd, dirFd, base, src.st_mtim, false, r);
     }
     close(srcFd);
     unlinkat(slotFd, WorkFileName, 0);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "options.h"
 #include "result.h"
 #include "walk.h"
 
@@ -14,6 +15,7 @@ struct WorkerSetup {
     std::string targetDir; // its name, for messages
     bool force = false;
     bool sync = false;
+    RenderOptions render; // renderings written beside each target
 };
 
 // The name a document's target gets: the source's name with ".vnk" added.
@@ -22,7 +24,9 @@ std::string TargetName(const std::string& rel);
 // One document: opens the source without following links, skips it when
 // its target is up to date, translates it into the working folder slotFd
 // and renames the target into place with the source's modification time.
-// Fills r (but for index and ms).
+// With renderings asked for, writes them beside a target just put in place,
+// and beside an up-to-date target those that are missing or have another
+// time than the source (see RenderBeside).  Fills r (but for index and ms).
 void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item, Result& r);
 
 // The life of a worker process: reads job indexes (uint32_t) from jobFd
