@@ -41,7 +41,7 @@ static void SetDefaults() {
     LastColumn = 65;
     EndPos = 65;
     LPI = 6;
-    LineSpacing = 240;
+    LineSpacing = SingleTwips;
     HalfLineTwips = 120;
     LineCount = 0;
     Pitch = 100;

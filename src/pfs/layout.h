@@ -15,6 +15,9 @@
 // Twips per column of a line, and per inch.
 constexpr int ColumnTwips = 144;
 constexpr int InchTwips = 1440;
+// Twips per line in single and double spacing (six lines to the inch).
+constexpr int16_t SingleTwips = 240;
+constexpr int16_t DoubleTwips = 480;
 
 // ---- page measures and margins (document setup, format records) ----
 extern int16_t PageLength;    // page length, twips

@@ -22,8 +22,6 @@
 #include "stream/codes.h"
 #include "stream/records.h"
 
-constexpr int16_t SingleTwips = 240;
-constexpr int16_t DoubleTwips = 480;
 constexpr uint8_t LinesPerPage = 60; // LineCount runs 0..60
 
 // The bytes around the read position.
