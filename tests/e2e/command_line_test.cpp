@@ -10,14 +10,18 @@
 
 namespace {
 
+using testfs::FileSize;
 using testfs::ListDir;
 using testfs::WriteFile;
+using testprog::Err1;
+using testprog::Err2;
+using testprog::Err23;
+using testprog::Err5;
+using testprog::Err8;
 using testprog::Finished;
+using testprog::NoErrFile;
 using testprog::Translating;
 using Names = testfs::Names;
-
-const std::string Err1 = "Morvane error 1: program called with wrong number of arguments.\n";
-const std::string Err2 = "Morvane error 2: source file could not be opened to read.\n";
 
 // Runs that find no source: "-v..." answers the version whatever follows, any
 // other first argument is the source's name, "@name" a response file, and "@"

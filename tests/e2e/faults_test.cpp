@@ -21,38 +21,19 @@
 
 namespace {
 
+using testfs::FileSize;
 using testfs::ListDir;
 using testfs::ReadFile;
 using testfs::WriteFile;
+using testprog::Err1;
+using testprog::Err2;
+using testprog::Err23;
+using testprog::Err5;
+using testprog::Err8;
 using testprog::Finished;
+using testprog::NoErrFile;
 using testprog::Translating;
 using Names = testfs::Names;
-
-const std::string Err2 = "Morvane error 2: source file could not be opened to read.\n";
-const std::string Err5 = "Morvane error 5: problem while writing target file.\n";
-const std::string Err8 =
-    "Morvane error 8: source file type is not as specified; try a different type.\n";
-const std::string NoErrFile = " Unknown: Error File incomplete or not found\n";
-
-std::string Pfs(const std::string& body) {
-    Bytes b = PageWith(body);
-    return std::string(b.begin(), b.end());
-}
-
-// About size bytes of paragraphs with indents, enhanced words, soft line ends,
-// tabs and commands.
-std::string LongPfs(size_t size) {
-    std::string body = "Title\x01 \x01", para = "     A paragraph with \xE2\x02\xEF\x02 words,";
-    para += std::string(1, '\0') + "going on\tafter a tab with *C* and *@D* in it.\x01 \x01";
-    while (body.size() < size)
-        body += para;
-    return Pfs(body + "\x0E");
-}
-
-long FileSize(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 ? (long)st.st_size : -1;
-}
 
 class Faults : public ::testing::Test {
   protected:
@@ -83,7 +64,7 @@ TEST_F(Faults, SourcesThatAreNoDocument) {
 // and ends with error 5 and its report.  Reached through a link in the test's
 // directory, never on the devices themselves.
 TEST_F(Faults, DeviceTargets) {
-    WriteFile(dir / "small.pfs", Pfs("A short letter.\x01\x0E"));
+    WriteFile(dir / "small.pfs", PfsText("A short letter.\x01\x0E"));
     WriteFile(dir / "long.pfs", LongPfs(200000));
     for (const std::string dev : {"/dev/null", "/dev/full"}) {
         struct stat st;
@@ -107,7 +88,7 @@ TEST_F(Faults, DeviceTargets) {
 // file stays; with the lock flag the report goes to the lock file.
 TEST_F(Faults, TargetThatCannotBeCreated) {
     const std::string nodir = "no/such/dir/out.vnk", made = "Error trying to create target file.\n";
-    WriteFile(dir / "doc.pfs", Pfs("Text.\x01\x0E"));
+    WriteFile(dir / "doc.pfs", PfsText("Text.\x01\x0E"));
     ASSERT_EQ(mkdir((dir / "d").c_str(), 0755), 0);
     ASSERT_EQ(mkdir((dir / "d/t").c_str(), 0755), 0); // a directory where the target goes
     const struct {
@@ -138,7 +119,7 @@ TEST_F(Faults, TargetThatCannotBeCreated) {
 // at level 1 the console lines go around it on standard output.
 TEST_F(Faults, StandardInputToStandardOutput) {
     for (const std::string& doc :
-         {Pfs("A short letter.\x01 \x01Yours,\x01\x0E"), LongPfs(120000)}) {
+         {PfsText("A short letter.\x01 \x01Yours,\x01\x0E"), LongPfs(120000)}) {
         WriteFile(dir / "doc.pfs", doc);
         ASSERT_EQ(testprog::Run(dir.path(), {"doc.pfs", "out.vnk", "0"}).code, 0);
         const std::string stream = ReadFile(dir / "out.vnk");
@@ -197,7 +178,7 @@ TEST_F(Faults, SignalsDuringTranslation) {
 // Without the flag the lock file is left alone.
 TEST_F(Faults, StandingLockTouchesNothing) {
     const std::string earlier = "Morvane Error: input module pfs2vnk,\n  (8) earlier.\n";
-    const std::string doc = Pfs("Text.\x01\x0E");
+    const std::string doc = PfsText("Text.\x01\x0E");
     WriteFile(dir / "Morvane.Error", earlier);
     WriteFile(dir / "doc.pfs", doc);
     WriteFile(dir / "out.vnk", std::string("an older target"));

@@ -29,38 +29,19 @@
 namespace {
 
 using testfs::Exists;
+using testfs::FileSize;
 using testfs::ListDir;
 using testfs::ReadFile;
 using testfs::WriteFile;
+using testprog::Err1;
+using testprog::Err2;
+using testprog::Err23;
+using testprog::Err5;
+using testprog::Err8;
 using testprog::Finished;
+using testprog::NoErrFile;
 using testprog::Translating;
 using Names = testfs::Names;
-
-const std::string Err1 = "Morvane error 1: program called with wrong number of arguments.\n";
-const std::string Err5 = "Morvane error 5: problem while writing target file.\n";
-const std::string Err23 =
-    "Morvane error 23: file overwrite; change target filename and try again.\n";
-const std::string NoErrFile = " Unknown: Error File incomplete or not found\n";
-
-std::string Pfs(const std::string& body) {
-    Bytes b = PageWith(body);
-    return std::string(b.begin(), b.end());
-}
-
-// About size bytes of paragraphs; its stream is about as long.
-std::string LongPfs(size_t size) {
-    std::string body,
-        para = "     A paragraph of plain words, with \xE2\x02\xEF\x02 and a tab\tin it.";
-    para += "\x01 \x01";
-    while (body.size() < size)
-        body += para;
-    return Pfs(body + "\x0E");
-}
-
-long FileSize(const std::string& path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0 ? (long)st.st_size : -1;
-}
 
 // The user "nobody", whom a test running as root becomes in its child.
 bool NobodyIds(uid_t* uid, gid_t* gid) {
@@ -213,7 +194,7 @@ class Safety : public ::testing::Test {
   protected:
     void SetUp() override {
         oldPipe_ = signal(SIGPIPE, SIG_IGN);
-        doc = Pfs("A letter worth keeping.\x01 \x01Yours,\x01\x0E");
+        doc = PfsText("A letter worth keeping.\x01 \x01Yours,\x01\x0E");
         WriteFile(dir / "doc.pfs", doc);
     }
     void TearDown() override { signal(SIGPIPE, oldPipe_); }

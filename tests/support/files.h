@@ -43,6 +43,12 @@ inline bool Exists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
+// The size of the file itself (a link is not followed); -1 when there is none.
+inline long FileSize(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 ? (long)st.st_size : -1;
+}
+
 // The whole file; empty when it cannot be read.
 inline std::string ReadFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);

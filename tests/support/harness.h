@@ -109,3 +109,20 @@ inline PfsWriter TestPage() {
 inline Bytes PageWith(std::string_view body) {
     return TestPage().text(body).bytes();
 }
+
+// The same document as a string, to be written to a file.
+inline std::string PfsText(std::string_view body) {
+    Bytes b = PageWith(body);
+    return std::string(b.begin(), b.end());
+}
+
+// About size bytes of paragraphs with indents, enhanced words, soft line
+// ends, tabs and commands, closed by the end-of-text byte; its stream is
+// about as long.
+inline std::string LongPfs(size_t size) {
+    std::string body = "Title\x01 \x01", para = "     A paragraph with \xE2\x02\xEF\x02 words,";
+    para += std::string(1, '\0') + "going on\tafter a tab with *C* and *@D* in it.\x01 \x01";
+    while (body.size() < size)
+        body += para;
+    return PfsText(body + "\x0E");
+}

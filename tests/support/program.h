@@ -187,5 +187,15 @@ inline std::string Translating(const std::string& in, const std::string& out) {
     return "\nTranslating from " + in + " to " + out + ".\n";
 }
 inline const std::string Finished = "pfs2vnk finished.\n";
+// The report lines of the failures the tests meet, and the text shown when
+// no detailed message can be read back.
+inline const std::string Err1 = "Morvane error 1: program called with wrong number of arguments.\n";
+inline const std::string Err2 = "Morvane error 2: source file could not be opened to read.\n";
+inline const std::string Err5 = "Morvane error 5: problem while writing target file.\n";
+inline const std::string Err8 =
+    "Morvane error 8: source file type is not as specified; try a different type.\n";
+inline const std::string Err23 =
+    "Morvane error 23: file overwrite; change target filename and try again.\n";
+inline const std::string NoErrFile = " Unknown: Error File incomplete or not found\n";
 
 } // namespace testprog
