@@ -13,6 +13,7 @@
 
 #include "generate.h"
 #include "prose.h"
+#include "save.h"
 
 static bool ParseSize(const char* text, size_t* out) {
     char* end = nullptr;
@@ -50,16 +51,5 @@ int main(int argc, char** argv) {
 
     std::vector<uint8_t> doc = prose ? GenerateProse(size, seed) : GenerateDocument(size, seed);
 
-    FILE* f = fopen(argv[2], "wb");
-    if (f == nullptr) {
-        fprintf(stderr, "pfsgen: cannot create %s: %s\n", argv[2], strerror(errno));
-        return 1;
-    }
-    bool ok = fwrite(doc.data(), 1, doc.size(), f) == doc.size();
-    ok = fclose(f) == 0 && ok;
-    if (!ok) {
-        fprintf(stderr, "pfsgen: write to %s failed\n", argv[2]);
-        return 1;
-    }
-    return 0;
+    return SaveFile("pfsgen", argv[2], doc) ? 0 : 1;
 }

@@ -8,20 +8,9 @@
 #include <string_view>
 
 #include "pfs_writer.h"
+#include "rng.h"
 
 namespace {
-
-// xorshift32: the same bytes for the same seed on every platform.
-struct Rng {
-    uint32_t s;
-    uint32_t next() {
-        s ^= s << 13;
-        s ^= s >> 17;
-        s ^= s << 5;
-        return s;
-    }
-    uint32_t below(uint32_t n) { return next() % n; }
-};
 
 constexpr std::string_view kWords[] = {
     "the",        "river",    "ran",     "low",     "that",    "summer",  "and",     "we",
@@ -106,7 +95,7 @@ void Paragraph(PfsWriter& w, Rng& rng) {
 } // namespace
 
 std::vector<uint8_t> GenerateProse(size_t approxBytes, uint32_t seed) {
-    Rng rng{seed ? seed : 0x9E3779B9u};
+    Rng rng(seed);
     PfsWriter w;
     w.beginParagraph(1).text("Notes from the valley").endLine();
     w.emptyLine();

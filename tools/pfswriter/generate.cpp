@@ -18,33 +18,13 @@
 #include "generate.h"
 
 #include "pfs_writer.h"
+#include "rng.h"
 
 #include <cctype>
 #include <string>
 #include <string_view>
 
 namespace {
-
-class Rng {
-  public:
-    explicit Rng(uint32_t seed) : s_(seed ? seed : 0x9E3779B9u) {}
-    // The next 32 pseudo-random bits (xorshift32).
-    uint32_t next() {
-        s_ ^= s_ << 13;
-        s_ ^= s_ >> 17;
-        s_ ^= s_ << 5;
-        return s_;
-    }
-    // A number in 0..n-1 (n > 0).
-    uint32_t below(uint32_t n) { return next() % n; }
-    // True with the given percentage.
-    bool percent(uint32_t p) { return below(100) < p; }
-    // One element of a fixed array.
-    template <typename T, size_t N> const T& pick(const T (&a)[N]) { return a[below(N)]; }
-
-  private:
-    uint32_t s_;
-};
 
 constexpr std::string_view kWords[] = {
     "the",        "survey",       "of",           "and",         "land",

@@ -5,27 +5,13 @@
 // gives the same bytes, so the files checked in can always be regenerated.
 
 #include "examples.h"
+#include "save.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
-
-// Writes bytes to path; false (with a message) on failure.
-static bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "mkexamples: cannot create %s: %s\n", path.c_str(),
-                     std::strerror(errno));
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok)
-        std::fprintf(stderr, "mkexamples: cannot write %s\n", path.c_str());
-    return ok;
-}
 
 int main(int argc, char** argv) {
     std::string dir = argc > 1 ? argv[1] : "examples";
@@ -36,7 +22,7 @@ int main(int argc, char** argv) {
     }
     for (const ExampleDocument& doc : AllExamples()) {
         std::string path = dir + "/" + doc.name;
-        if (!WriteFile(path, doc.bytes))
+        if (!SaveFile("mkexamples", path, doc.bytes))
             return 1;
         std::printf("%s (%zu bytes)\n", path.c_str(), doc.bytes.size());
     }
