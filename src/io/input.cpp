@@ -299,12 +299,11 @@ void EatToChar(uint8_t c) {
 
 void EatChar(uint8_t c) {
     // Below the limit GetIn only advances IRead, so a run of c there is
-    // stepped over by index.  A run that ends below the limit is done: the
-    // loop below would read the next byte, find it is not c and step back.
+    // stepped over by index, sixteen bytes at a time while sixteen lie below
+    // the limit, then byte by byte.  A run that ends below the limit is done:
+    // the last loop would read the next byte, find it is not c and step back.
     // Only a run that reaches the limit (the window moves, the input ends)
-    // goes on byte by byte.
-    // Sixteen bytes are compared at a time while sixteen lie below the limit;
-    // a run that ends among them ends below the limit.
+    // goes on through GetIn.
     if (Done == 0 && ErrType == ErrNone && IRead >= 0) {
         int r = IRead, k = 16;
         while (scan::Wide && k == 16 && r + 16 <= ILimit) {

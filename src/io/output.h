@@ -62,6 +62,11 @@ inline void PutOut(uint8_t b) {
 void PutInt(int16_t v);
 // Appends a 32-bit value, least significant byte first.
 void PutLong(int32_t v);
+// True when n more bytes fit below the limit, so that n puts in a row would
+// not flush: a writer may then store them without a test each.
+inline bool OutRoomFor(int n) {
+    return OWrite >= 0 && OWrite + n <= OLimit;
+}
 // The byte most recently written to the stream (0 when the buffer is empty).
 inline uint8_t LastOut() {
     return OWrite > 0 ? OutBuf[OWrite - 1] : 0;

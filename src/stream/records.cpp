@@ -13,15 +13,9 @@
 #include "io/output.h"
 #include "stream/codes.h"
 
-// True when n more bytes fit below the output's limit, so that n puts in a
-// row would not flush: the bytes can then be stored without a test each.
-static inline bool RoomFor(int n) {
-    return OWrite >= 0 && OWrite + n <= OLimit;
-}
-
 // Header of a record: the mark, the code and the payload length.
 static void PutHeader(uint8_t code, uint8_t length) {
-    if (RoomFor(3)) { // the three puts below, without their tests
+    if (OutRoomFor(3)) { // the three puts below, without their tests
         uint8_t* p = OutBuf + OWrite;
         p[0] = vnk::RecordMark;
         p[1] = code;

@@ -36,7 +36,7 @@ void PutXYControl(uint8_t code, int32_t x, int32_t y);
 // fit below the output's limit, none of the four puts of PutBControlByBytes
 // would flush, so the bytes are stored at once; otherwise they go by bytes.
 inline void PutBControl(uint8_t code, uint8_t value) {
-    if (OWrite >= 0 && OWrite + 4 <= OLimit) {
+    if (OutRoomFor(4)) {
         uint8_t* p = OutBuf + OWrite;
         p[0] = vnk::RecordMark;
         p[1] = code;
