@@ -2,16 +2,11 @@
 
 #include "batch/batch_support.h"
 
-#include <dirent.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "generate.h"
 
@@ -104,50 +99,12 @@ std::string PfsTranslation(const std::string& bytes) {
     return testfs::ReadFile(dir / "out.vnk");
 }
 
-namespace {
-
-std::vector<pid_t> ChildrenOf(pid_t parent) {
-    std::vector<pid_t> kids;
-    DIR* proc = opendir("/proc");
-    while (dirent* e = proc != nullptr ? readdir(proc) : nullptr) {
-        std::ifstream stat(std::string("/proc/") + e->d_name + "/stat");
-        std::string text;
-        if (!std::getline(stat, text) || text.rfind(')') == std::string::npos)
-            continue;
-        std::istringstream rest(text.substr(text.rfind(')') + 2));
-        char state;
-        pid_t ppid = 0;
-        if (rest >> state >> ppid && ppid == parent)
-            kids.push_back(std::stoi(e->d_name));
-    }
-    if (proc != nullptr)
-        closedir(proc);
-    return kids;
-}
-
 bool HasOpen(pid_t pid, const std::string& path) {
     std::error_code ec;
     for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec))
         if (fs::read_symlink(e.path(), ec) == path)
             return true;
     return false;
-}
-
-} // namespace
-
-pid_t WorkerOn(pid_t batch, const std::string& path) {
-    const std::string real = fs::canonical(path).string();
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    std::vector<pid_t> workers;
-    for (int round = 0; std::chrono::steady_clock::now() < end; ++round) {
-        if (workers.empty() || round % 50 == 0)
-            workers = ChildrenOf(batch);
-        for (pid_t w : workers)
-            if (HasOpen(w, real) && kill(w, SIGSTOP) == 0)
-                return w;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return -1;
 }
 
 } // namespace batchtest

@@ -1,6 +1,5 @@
 // Trees of documents for the batch converter's tests, runs of the built
-// pfs2vnk-batch, its reports, and the look into /proc that finds its
-// worker processes.
+// pfs2vnk-batch, its reports, and a look at the files a process has open.
 #pragma once
 
 #include <sys/stat.h>
@@ -59,9 +58,7 @@ std::map<std::string, Json> BySource(const std::vector<Json>& lines, const std::
 // What pfs2vnk writes for these bytes.
 std::string PfsTranslation(const std::string& bytes);
 
-// The batch's worker that has the file path open, waiting for it up to a
-// minute; -1 when none did.  The worker is stopped (SIGSTOP) the moment it
-// is found, so that it is still on that document whatever the test does next.
-pid_t WorkerOn(pid_t batch, const std::string& path);
+// True when the process has the file path open.
+bool HasOpen(pid_t pid, const std::string& path);
 
 } // namespace batchtest

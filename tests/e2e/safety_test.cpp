@@ -247,6 +247,16 @@ TEST_F(Safety, TargetThatIsTheSourceIsRefused) {
     EXPECT_GT(FileSize(dir / "copy.vnk"), 85);
 }
 
+// A target that exists already is replaced whole: an older, longer file
+// under its name keeps none of its bytes past the end of the new stream.
+TEST_F(Safety, AnOlderLongerTargetIsReplacedWhole) {
+    const std::string stream = testprog::TranslateBytes(doc);
+    WriteFile(dir / "out.vnk", std::string(stream.size() + 5000, 'z'));
+    auto r = RunAs(dir.path(), Spawn{{"doc.pfs", "out.vnk", "0"}});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(ReadFile(dir / "out.vnk"), stream);
+}
+
 // "mvErrMsg.333" planted beside a target that cannot be created: a link to
 // another file, a dangling link, a FIFO and a file with a second name are not
 // written, read, waited on or removed; the report gives the fallback text.

@@ -150,6 +150,33 @@ TEST_F(InputWindow, SmallReaders) {
     EXPECT_EQ((V{Done, IRead}), (V{1, 15}));
 }
 
+// A run of c is stepped over whole wherever it starts and ends around the
+// window's limit: the next byte read is the first one after the run.  At
+// the end of the input the read position stays on the last byte, whatever
+// the buffer holds past it (here spaces, left there by an earlier source).
+TEST_F(InputWindow, RunsAreSteppedOverUpToTheirEndAndNoFurther) {
+    const Bytes src = Pattern(40000);
+    for (int end = 15359 - 20; end <= 15359 + 20; ++end) {
+        for (int length : {1, 15, 16, 17, 40}) {
+            Bytes s = src;
+            std::fill(s.begin() + end - length, s.begin() + end, ' ');
+            s[end] = 'x';
+            LoadWindow(s, (int16_t)(end - length)), Done = 0;
+            EatSpaces();
+            EXPECT_EQ((V{GetIn(), Itell(), Done}), (V{'x', end + 1, 0}))
+                << "a run of " << length << " ending at " << end;
+        }
+    }
+    LoadWindow(Bytes(16384, ' '));
+    for (int length = 1; length <= 40; ++length) {
+        Bytes s = Pattern(1000);
+        std::fill(s.end() - length, s.end(), ' ');
+        LoadWindow(s, (int16_t)(1000 - length)), Done = 0;
+        EatSpaces();
+        EXPECT_EQ((V{Done, IRead, ErrType}), (V{1, 999, 0})) << "a run of " << length;
+    }
+}
+
 // A stream of Pattern bytes whose reads fail (EIO) at offset failAt.
 struct FailingSource {
     size_t size, failAt, pos = 0;

@@ -2,7 +2,7 @@
 """Mutation runner: puts small faults into the code one at a time and runs
 the test suite against each, to see which faults the tests catch.
 
-    tests/mutation/run.py [--only PATTERN[,PATTERN...]] [--list FILE] [--check] [--keep]
+    tests/mutation/run.py [--only PATTERN[,...]] [--list FILE] [--rev COMMIT] [--check] [--keep]
 
 The mutants are listed in tests/mutation/mutants.txt (the format is described
 there): each is one exact text edit in one file.  The tree is copied once
@@ -100,8 +100,13 @@ def failed_tests(work):
     return [line.strip().split(":", 1)[-1] for line in open(path) if line.strip()]
 
 
-def copy_tree(dest):
-    """The files git knows, committed or not, without build folders."""
+def copy_tree(dest, rev):
+    """The files git knows, committed or not, without build folders; or the tree of a commit."""
+    if rev:
+        archive = subprocess.run(["git", "archive", rev], cwd=ROOT, check=True,
+                                 capture_output=True).stdout
+        subprocess.run(["tar", "-x", "-C", dest], input=archive, check=True)
+        return
     names = subprocess.run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"],
                            cwd=ROOT, check=True, capture_output=True).stdout.split(b"\0")
     for name in filter(None, names):
@@ -120,11 +125,14 @@ def main():
                     help="the mutant list (default: tests/mutation/mutants.txt)")
     ap.add_argument("--check", action="store_true",
                     help="only check that every edit applies, build nothing")
+    ap.add_argument("--rev", help="mutate the tree of this commit instead of the working tree "
+                    "(the list is still read from the working tree)")
     ap.add_argument("--keep", action="store_true", help="keep the temporary copy")
     args = ap.parse_args()
 
     mutants = read_list(args.list)
-    check(mutants, ROOT)
+    if not args.rev:
+        check(mutants, ROOT)
     if args.only:
         patterns = args.only.split(",")
         mutants = [m for m in mutants if any(fnmatch.fnmatch(m.label, p) for p in patterns)]
@@ -133,16 +141,20 @@ def main():
         return 0
 
     work = tempfile.mkdtemp(prefix="pfs2vnk-mutation-")
+    os.chmod(work, 0o755)  # some tests run the programs as another user
     log = os.path.join(work, "last.log")
     print(f"copy of the tree: {work}", flush=True)
     try:
-        copy_tree(work)
+        copy_tree(work, args.rev)
+        check(mutants, work)
         if (run(["cmake", "--preset", "debug"], work, log) != 0 or run(BUILD, work, log) != 0):
             print(f"the unchanged tree does not build; see {log}", file=sys.stderr)
+            args.keep = True
             return 2
         if run(SUITE, work, log) != 0:
             print(f"the unchanged suite fails ({', '.join(failed_tests(work))}); see {log}",
                   file=sys.stderr)
+            args.keep = True
             return 2
         counts = {"killed": 0, "survived": 0, "does-not-build": 0, "equivalent": 0}
         survivors = []

@@ -2,11 +2,14 @@
 // given directory, with pipes on its three standard streams and an
 // environment that holds only what a test sets (plus the sanitizers'
 // options of this process, so that a sanitized build reports the same way).
+// A traced program stops before its first instruction, for the test to
+// follow it with ptrace (see tests/batch/traced_batch.h).
 #pragma once
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,7 +30,8 @@ namespace testprog {
 class Program {
   public:
     Program(const std::string& dir, const std::vector<std::string>& args,
-            const std::vector<std::string>& env = {}, const char* exe = PFS2VNK_EXE) {
+            const std::vector<std::string>& env = {}, const char* exe = PFS2VNK_EXE,
+            bool traced = false) {
         std::vector<std::string> envs = env;
         // Faults are left to the program's own handlers, as in a plain build.
         std::string asan = "ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0";
@@ -58,6 +62,8 @@ class Program {
                 ev.push_back(const_cast<char*>(e.c_str()));
             av.push_back(nullptr);
             ev.push_back(nullptr);
+            if (traced)
+                ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
             execve(exe, av.data(), ev.data());
             _exit(127);
         }
