@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/batch_support.h"
+#include "batch/traced_batch.h"
 #include "shard.h"
 
 namespace {
@@ -191,12 +192,34 @@ TEST(BatchWorkFolders, ThoseOfAKilledBatchOnThisMachineAreRemovedOthersKept) {
     const std::string root = tree / "dst/.pfs2vnk-batch-work/";
     const std::string dead = std::string(host) + "." + std::to_string(gone);
     const std::string alive = std::string(host) + "." + std::to_string(getpid());
-    for (const auto& name : {dead, alive, std::string("elsewhere.example.1")}) {
+    // Another machine whose name is as long as this one's, same process number.
+    std::string other = dead;
+    other[0] = other[0] == 'x' ? 'y' : 'x';
+    for (const auto& name : {dead, alive, other, std::string("elsewhere.example.1")}) {
         fs::create_directories(root + name + "/w1");
         testfs::WriteFile(root + name + "/w1/doc.vnk", std::string("half"));
     }
     ASSERT_EQ(Batch(tree, {"src", "dst"}).code, 0);
-    EXPECT_EQ(testfs::ListDir(root), (testfs::Names{alive, "elsewhere.example.1"}));
+    EXPECT_EQ(testfs::ListDir(root), (testfs::Names{alive, other, "elsewhere.example.1"}));
+}
+
+// A folder left by an earlier batch of this machine that had the same
+// process number is stale too: the batch removes it and makes its own.
+TEST(BatchWorkFolders, AStaleOneWithTheBatchsOwnProcessNumberIsReplaced) {
+    Tree tree;
+    tree.Add("a.pfs", Document(1000, 1));
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    TracedBatch batch(tree, {"-q", "src", "dst"}); // held before it runs: its number is known
+    const std::string stale =
+        tree / ("dst/.pfs2vnk-batch-work/" + std::string(host) + "." + std::to_string(batch.pid()));
+    fs::create_directories(stale + "/w1");
+    testfs::WriteFile(stale + "/w1/doc.vnk", std::string("half"));
+    batch.Go();
+    int status = batch.program().Finish();
+    EXPECT_EQ(WEXITSTATUS(status), 0) << batch.program().err();
+    EXPECT_EQ(ListTree(tree.dst()),
+              (Files{{"a.pfs.vnk", PfsTranslation(tree.sources().at("a.pfs"))}}));
 }
 
 } // namespace

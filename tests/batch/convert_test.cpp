@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/batch_support.h"
+#include "batch/traced_batch.h"
 
 namespace {
 
@@ -94,6 +95,15 @@ TEST(BatchConvert, SecondRunSkipsUpToDateTargetsUntilASourceChangesOrForce) {
     EXPECT_EQ(by["b/c.pfs"]["status"], "ok");
     EXPECT_EQ(MTime(tree / "dst/b/c.pfs.vnk").tv_sec, 1000000000);
 
+    // A source changed within the same second as its target's time: only
+    // the nanoseconds differ, and they count.
+    const timespec sameSecond[2] = {{0, UTIME_OMIT}, {1000000000, 500}};
+    utimensat(AT_FDCWD, (tree / "src/b/c.pfs").c_str(), sameSecond, 0);
+    Batch(tree, {"--report", "r.jsonl", "src", "dst"});
+    by = BySource(ReadReport(testfs::ReadFile(tree / "r.jsonl")), "src");
+    EXPECT_EQ(by["b/c.pfs"]["status"], "ok");
+    EXPECT_TRUE(SameTime(MTime(tree / "dst/b/c.pfs.vnk"), sameSecond[1]));
+
     Batch(tree, {"--force", "--report", "r.jsonl", "src", "dst"});
     for (const auto& [rel, j] : BySource(ReadReport(testfs::ReadFile(tree / "r.jsonl")), "src"))
         EXPECT_EQ(j["status"], "ok") << rel;
@@ -135,6 +145,31 @@ TEST(BatchConvert, LinksPlantedInTheTargetTreeAreNotFollowed) {
     EXPECT_EQ(by["b.pfs"]["status"], "ok");
     EXPECT_EQ(ListTree(tree.dst())["b.pfs.vnk"], PfsTranslation(tree.sources().at("b.pfs")))
         << "the link is replaced by the target, its destination left alone";
+}
+
+// Sources replaced after the walk listed them as documents, while the
+// worker is held before its first one: a link is not followed, a FIFO is
+// not waited on; both are reported as not regular and get no target.
+TEST(BatchConvert, ASourceReplacedByALinkOrAFifoAfterTheWalkIsNotRegular) {
+    Tree tree;
+    for (const char* name : {"a.pfs", "b.pfs", "c.pfs"})
+        tree.Add(name, Document(3000, name[0]));
+    testfs::WriteFile(tree / "outside.pfs", Document(3000, 4));
+    TracedBatch batch(tree,
+                      {"-j", "1", "-q", "--timeout", "5", "--report", "r.jsonl", "src", "dst"});
+    ASSERT_GT(batch.FirstWorker(), 0);
+    fs::remove(tree / "src/a.pfs");
+    fs::create_symlink(tree / "outside.pfs", tree / "src/a.pfs");
+    fs::remove(tree / "src/b.pfs");
+    ASSERT_EQ(mkfifo((tree / "src/b.pfs").c_str(), 0600), 0);
+    batch.ReleaseWorker(false);
+    EXPECT_EQ(WEXITSTATUS(batch.program().Finish()), 0);
+    auto by = BySource(ReadReport(testfs::ReadFile(tree / "r.jsonl")), "src");
+    EXPECT_EQ(by["a.pfs"]["status"], "not-regular");
+    EXPECT_EQ(by["b.pfs"]["status"], "not-regular");
+    EXPECT_EQ(by["c.pfs"]["status"], "ok");
+    EXPECT_EQ(ListTree(tree.dst()),
+              (Files{{"c.pfs.vnk", PfsTranslation(tree.sources().at("c.pfs"))}}));
 }
 
 TEST(BatchConvert, NamesThatAreNotUtf8RoundTripThroughTheReportInHex) {
