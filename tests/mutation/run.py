@@ -10,7 +10,8 @@ into a temporary folder outside the working tree, configured with the debug
 preset and built once; the unchanged suite must pass there first.  Then, for
 each mutant: the edit is applied, only the targets the suite runs are rebuilt,
 the suite runs (ctest -j2 --timeout 120 -LE 'browser|office|package', stopping
-at the first failure; docs/testing.md says why those labels are left out), and the file gets its old bytes back.  The restored file is
+at the first failure; docs/testing.md says why those labels are left out; the
+stand-ins CTest lists for test programs not built are left out too), and the file gets its old bytes back.  The restored file is
 newer than the objects built from the mutant, so the next build recompiles it.
 
 Each mutant is reported as killed (some test failed), survived (every test
@@ -34,7 +35,7 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SUITE = ["ctest", "--test-dir", "build/debug", "-j2", "--timeout", "120",
-         "-LE", "browser|office|package", "--stop-on-failure"]
+         "-LE", "browser|office|package", "-E", "_NOT_BUILT$", "--stop-on-failure"]
 BUILD = ["cmake", "--build", "build/debug", "-j2", "--target", "unit_tests"]
 
 
