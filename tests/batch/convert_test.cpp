@@ -57,8 +57,10 @@ TEST(BatchConvert, MixedTreeGivesPfs2vnkTargetsAndTheSameReportWithOneOrThreeWor
     EXPECT_EQ(Comparable(report), Comparable(ReadReport(testfs::ReadFile(tree / "r3.jsonl"))));
     auto by = BySource(report, "src");
     ASSERT_EQ(by.size(), tree.sources().size() + 2);
-    for (const char* rel : {"notes.txt", "empty.pfs"})
+    for (const char* rel : {"notes.txt", "empty.pfs"}) {
         EXPECT_EQ(by[rel]["status"], "not-pfs") << rel;
+        EXPECT_TRUE(by[rel]["complete"].is_null()) << rel << ": not a document, so not a cut one";
+    }
     for (const char* rel : {"outside.pfs", "pipe.pfs"})
         EXPECT_EQ(by[rel]["status"], "not-regular") << rel;
     EXPECT_EQ(by["cut.pfs"]["status"], "ok");

@@ -90,7 +90,10 @@ TEST(BatchRender, EachOkTargetGetsTheTextAndHtmlVnkdumpPrintsAndNothingElseIsWri
 TEST(BatchRender, ARenderingThatCannotBePlacedFailsTheBatchButNotTheDocument) {
     Tree tree;
     tree.Add("a.pfs", Document(3000, 1));
+    tree.Add("b.pfs", Document(3000, 2));
     fs::create_directories(tree / "dst/a.pfs.txt"); // a folder where the text belongs
+    fs::create_directories(tree / "dst/b.pfs.txt"); // and for b.pfs, both
+    fs::create_directories(tree / "dst/b.pfs.html");
     auto run = Batch(tree, {"--render", "html,text", "--report", "-", "src", "dst"});
     EXPECT_EQ(run.code, 1);
     auto a = BySource(ReadReport(run.out), "src")["a.pfs"];
@@ -101,7 +104,14 @@ TEST(BatchRender, ARenderingThatCannotBePlacedFailsTheBatchButNotTheDocument) {
         << a;
     EXPECT_TRUE(testfs::Exists(tree / "dst/a.pfs.vnk"));
     EXPECT_TRUE(testfs::Exists(tree / "dst/a.pfs.html"));
-    EXPECT_NE(run.err.find("  renderings   1 written, 1 failed\n"), std::string::npos) << run.err;
+    auto b = BySource(ReadReport(run.out), "src")["b.pfs"];
+    EXPECT_EQ(b["status"], "ok");
+    EXPECT_EQ(b["rendered"], Kinds({}));
+    EXPECT_EQ(
+        b["render_error"].get<std::string>().rfind("text rendering could not be put in place", 0),
+        0u)
+        << "the first failure is named: " << b;
+    EXPECT_NE(run.err.find("  renderings   1 written, 3 failed\n"), std::string::npos) << run.err;
 }
 
 TEST(BatchRender, TheCodePageReachesTheRenderingsAndBadValuesAreUsageErrors) {

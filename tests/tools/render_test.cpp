@@ -59,10 +59,11 @@ TEST(RenderText, RecordsThatChangeTheText) {
              Para("1. x") + Para("y"),
          "1. x\ny\n"},
         {RecB(vnk::IndentRight, 9) + Para("x"), "x\n"},
-        // Tabs: to the stop's column, less the back-off; one space when already past it.
+        // Tabs: to the stop's column, less the back-off; one space when already at it or past it.
         {P + B("ab") + Tab(15) + B("c") + RecB(vnk::TabP, 0) + CR, "ab" + sp12 + "c\n"},
         {P + B("ab") + Tab(15, 2, vnk::TabR) + B("c") + CR, "ab" + sp12.substr(2) + "c\n"},
         {P + B("abcdef") + Tab(3) + B("g") + CR, "abcdef g\n"},
+        {P + B("abcd") + Tab(5) + B("e") + CR, "abcd e\n"},
         {P + B("a") + Tab(6, 0, vnk::TabP, '.') + B("b") + CR, "a....b\n"},
         {RecB(vnk::IndentFirst, 3) + P + Tab(6) + B("b") + CR, "     b\n"},
         {Ruler({5, 10}) + Para("a"), "a\n"}, // stops in a list are not moves
@@ -187,6 +188,9 @@ TEST(RenderHtml, ParagraphRecordsMakeTheirStyles) {
         {Al(3) + Para("x"), "text-align:justify"},
         {P + Al(2) + B("x") + Al(3) + CR, "text-align:center"}, // as at its first text
         {RecI(vnk::Spacing, 480) + Para("x"), "line-height:24pt"},
+        // A damaged spacing: none or less is single, above two inches two inches.
+        {RecI(vnk::Spacing, 0) + Para("x"), ""},
+        {RecI(vnk::Spacing, 9000) + Para("x"), "line-height:144pt"},
         // A format line moves the margins of the paragraphs after it.
         {RecI(vnk::LeftMarg, 1440) + RecI(vnk::RightMarg, 10800) + P + B("x") +
              RecI(vnk::LeftMarg, 1728) + RecI(vnk::RightMarg, 10080) + CR + Para("y"),
