@@ -263,6 +263,25 @@ TEST_F(Safety, TargetThatIsTheSourceIsRefused) {
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(ReadFile(dir / "doc.pfs"), doc);
     EXPECT_GT(FileSize(dir / "copy.vnk"), 85);
+
+    // A source the user may read but not write is still the source (23),
+    // not a target that cannot be created (24); as root the run becomes "nobody".
+    uid_t uid;
+    gid_t gid;
+    const bool root = geteuid() == 0;
+    if (root && !NobodyIds(&uid, &gid))
+        GTEST_SKIP() << "running as root and there is no user \"nobody\" to become";
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod((dir / "doc.pfs").c_str(), 0444), 0);
+    Spawn s{{"doc.pfs", "doc.pfs", "1"}};
+    s.asNobody = root;
+    ReachableCopy copy;
+    if (root)
+        s.exe = copy.path();
+    r = RunAs(dir.path(), s);
+    EXPECT_EQ(r.code, 23);
+    EXPECT_EQ(r.err, Err23 + Finished);
+    EXPECT_EQ(ReadFile(dir / "doc.pfs"), doc);
 }
 
 // A target that exists already is replaced whole: an older, longer file

@@ -58,6 +58,8 @@ TEST(RenderText, RecordsThatChangeTheText) {
         {RecB(vnk::IndentLeft, 0) + RecB(vnk::IndentNeg, 1) + RecB(vnk::IndentHang, 4) +
              Para("1. x") + Para("y"),
          "1. x\ny\n"},
+        // A negative indent holds for the next paragraph only.
+        {RecB(vnk::IndentLeft, 4) + RecB(vnk::IndentNeg, 2) + Para("x") + Para("y"), " x\n   y\n"},
         {RecB(vnk::IndentRight, 9) + Para("x"), "x\n"},
         // Tabs: to the stop's column, less the back-off; one space when already at it or past it.
         {P + B("ab") + Tab(15) + B("c") + RecB(vnk::TabP, 0) + CR, "ab" + sp12 + "c\n"},
@@ -265,6 +267,20 @@ TEST(RenderHtml, SheetsFollowTheLayoutAndThePageBreaks) {
         Render(true, RecI(vnk::PageWid, -5) + RecI(vnk::LeftMarg, 30000) + Para("x")).out;
     EXPECT_NE(bad.find("style=\"width:0.2in;min-height:11in;padding:1in 0in 1in 0.1in;"),
               std::string::npos);
+    // A right margin left of the left one: the text area is one column wide.
+    const std::string crossed =
+        Render(true, RecI(vnk::LeftMarg, 2880) + RecI(vnk::RightMarg, 1440) + Para("x")).out;
+    EXPECT_NE(crossed.find("style=\"width:8.5in;min-height:11in;padding:1in 6.4in 1in 2in;"),
+              std::string::npos);
+    // A format line that moves the left margin out widens the whole sheet,
+    // so that no paragraph stands in the sheet's margin.
+    const auto wide = Sheets(
+        Render(true, RecI(vnk::LeftMarg, 1440) + Para("a") + RecI(vnk::LeftMarg, 720) + Para("b"))
+            .out);
+    ASSERT_EQ(wide.size(), 1u);
+    ASSERT_EQ(wide[0].size(), 2u);
+    EXPECT_EQ(wide[0][0].style, "margin-left:0.5in");
+    EXPECT_EQ(wide[0][1].style, "");
 }
 
 TEST(RenderHtml, HeaderAndFooterOnEverySheet) {
