@@ -108,6 +108,10 @@ TEST_F(Faults, TargetThatCannotBeCreated) {
         EXPECT_EQ(ListDir(dir / "d"), c.inD);
     }
     EXPECT_EQ(ReadFile(dir / "d/mvErrMsg.333"), "3\n" + made + "\tName:d/t.\n");
+    // A longer message file left by an earlier run keeps nothing of its own.
+    WriteFile(dir / "d/mvErrMsg.333", "3\n" + std::string(2000, 'x') + "\n");
+    EXPECT_EQ(testprog::Run(dir.path(), {"doc.pfs", "d/t", "0"}).code, 24);
+    EXPECT_EQ(ReadFile(dir / "d/mvErrMsg.333"), "3\n" + made + "\tName:d/t.\n");
     EXPECT_EQ(ReadFile(dir / "Morvane.Error"),
               "Morvane Error: input module pfs2vnk,\n"
               "  translating doc.pfs to no/such/dir/out.vnk,\n" +
