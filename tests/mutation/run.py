@@ -5,14 +5,15 @@ the test suite against each, to see which faults the tests catch.
     tests/mutation/run.py [--only PATTERN[,...]] [--list FILE] [--rev COMMIT] [--check] [--keep]
 
 The mutants are listed in tests/mutation/mutants.txt (the format is described
-there): each is one exact text edit in one file.  The tree is copied once
-into a temporary folder outside the working tree, configured with the debug
-preset and built once; the unchanged suite must pass there first.  Then, for
-each mutant: the edit is applied, only the targets the suite runs are rebuilt,
-the suite runs (ctest -j2 --timeout 120 -LE 'browser|office|package', stopping
-at the first failure; docs/testing.md says why those labels are left out; the
-stand-ins CTest lists for test programs not built are left out too), and the file gets its old bytes back.  The restored file is
-newer than the objects built from the mutant, so the next build recompiles it.
+there): each is one exact text edit in one file.  The tree (the working tree,
+or with --rev the tree of a commit) is copied once into a temporary folder
+outside the working tree, configured with the debug preset and built once;
+the unchanged suite must pass there first.  Then, for each mutant: the edit
+is applied, unit_tests and the programs it runs are rebuilt, the suite runs
+(SUITE below, stopping at the first failure; docs/testing.md says why the
+browser, office and package labels are left out), and the file gets its old
+bytes back.  The restored file is newer than the objects built from the
+mutant, so the next build recompiles it.
 
 Each mutant is reported as killed (some test failed), survived (every test
 passed), does-not-build, or equivalent (skipped: the list says why no caller
