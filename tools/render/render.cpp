@@ -22,7 +22,6 @@
 
 #include <algorithm>
 
-#include "payload.h"
 #include "stream/codes.h"
 
 namespace vnkdump {
@@ -52,7 +51,8 @@ class Walker {
   private:
     void ByteRecord(uint8_t code, uint8_t value);
     void MeasureRecord(uint8_t code, int16_t value);
-    void TabMove(uint8_t column);
+    void MoveToTab(uint8_t code, uint8_t column);
+    void SetStop(uint8_t column, char type);
     void PageBreak(bool hard);
     void BeginHeadFoot(bool header);
     void EndHeadFoot();
@@ -71,6 +71,8 @@ class Walker {
     Attributes sent_;
     bool inHeadFoot_ = false;
     bool inTabList_ = false;
+    std::vector<TabStop> stops_; // the stop list, by column
+    TabStops published_;         // a copy of it for the paragraphs; null after a change
     uint8_t backOff_ = 0, leader_ = 0;
     bool paraOpen_ = false, continued_ = false;
     int column_ = 1;
@@ -83,6 +85,8 @@ void Walker::Record(const Element& e) {
         MeasureRecord(e.code, ReadInt16(e.bytes));
     else if (e.size == 2 && e.code == vnk::Spacing)
         spacing_ = ReadInt16(e.bytes);
+    else if (e.size == 2 && e.code == vnk::TabOther && inTabList_)
+        SetStop(e.bytes[0], static_cast<char>(e.bytes[1]));
     if (e.code == vnk::CmdText || e.code == vnk::CmdArg) {
         std::string text;
         for (size_t i = 0; i < e.size; ++i)
@@ -134,8 +138,15 @@ void Walker::ByteRecord(uint8_t code, uint8_t value) {
     case vnk::TabR:
     case vnk::TabS:
     case vnk::TabT:
-        if (!inTabList_ && value != 0)
-            TabMove(value);
+        // The code is the type letter itself, 'p' to 't'.
+        if (inTabList_)
+            SetStop(value, static_cast<char>(code));
+        else if (value != 0)
+            MoveToTab(code, value);
+        break;
+    case vnk::TabClear:
+        stops_.clear();
+        published_ = nullptr;
         break;
     case vnk::TabBackOff:
         backOff_ = value;
@@ -197,14 +208,34 @@ void Walker::MeasureRecord(uint8_t code, int16_t value) {
 // The text after a tab starts at the stop's column less the back-off; when
 // the line is already there or beyond, the tab is one space, as the
 // translator writes a tab that finds no stop.
-void Walker::TabMove(uint8_t column) {
+void Walker::MoveToTab(uint8_t code, uint8_t column) {
     OpenParagraph();
     const int target = column - backOff_;
-    const int count = target > column_ ? target - column_ : 1;
     const char fill = leader_ > 0x20 && leader_ < 0x7F ? static_cast<char>(leader_) : ' ';
-    sink_.Tab(count, std::string_view(&fill, 1), column);
-    column_ += count;
+    TabMove move;
+    move.from = column_;
+    move.stopColumn = column;
+    move.type = static_cast<char>(code);
+    move.reached = target > column_;
+    move.count = move.reached ? target - column_ : 1;
+    move.fill = std::string_view(&fill, 1);
+    sink_.Tab(move);
+    column_ += move.count;
     backOff_ = 0;
+}
+
+// A stop at column 0 is no stop (the translator never writes one); a second
+// stop at a column replaces the first.
+void Walker::SetStop(uint8_t column, char type) {
+    if (column == 0)
+        return;
+    auto at = std::lower_bound(stops_.begin(), stops_.end(), column,
+                               [](const TabStop& s, uint8_t c) { return s.column < c; });
+    if (at != stops_.end() && at->column == column)
+        at->type = type;
+    else
+        stops_.insert(at, TabStop{column, type});
+    published_ = nullptr;
 }
 
 void Walker::PageBreak(bool hard) {
@@ -248,6 +279,9 @@ void Walker::OpenParagraph() {
     para.spacing = Spacing();
     para.page = Page();
     para.continued = continued_;
+    if (!published_)
+        published_ = std::make_shared<const std::vector<TabStop>>(stops_);
+    para.tabs = published_;
     sink_.BeginParagraph(para);
     paraOpen_ = true;
     column_ = para.firstColumn;
