@@ -29,8 +29,8 @@ const char Help[] = "Converts every PFS document under SOURCE_DIR into TARGET_DI
                     "  --list         print the work (one source path a line), convert nothing\n"
                     "  --timeout S    per-document time limit in seconds (default 60; 0: none)\n"
                     "  --sync         put each target on disk before it is renamed into place\n"
-                    "  --render KINDS also write NAME.txt and/or NAME.html beside each target\n"
-                    "                 (KINDS: text, html or text,html)\n"
+                    "  --render KINDS also write NAME.txt, NAME.html and/or NAME.odt beside each\n"
+                    "                 target (KINDS: text, html and odt, comma-separated)\n"
                     "  --codepage CP  code page of the renderings (default CP437)\n"
                     "  -q             no progress display\n"
                     "  -h, --help     this help\n"
@@ -105,10 +105,10 @@ bool ReadSeconds(const char* text, double* out) {
     return true;
 }
 
-// A comma-separated list of "text" and "html" (each at most once counts);
-// false for an empty list, an empty item or any other word.
+// A comma-separated list of "text", "html" and "odt" (each at most once
+// counts); false for an empty list, an empty item or any other word.
 bool ReadRender(std::string_view text, RenderOptions& render) {
-    render.text = render.html = false;
+    render.text = render.html = render.odt = false;
     for (;;) {
         const size_t comma = text.find(',');
         const std::string_view word = text.substr(0, comma);
@@ -116,6 +116,8 @@ bool ReadRender(std::string_view text, RenderOptions& render) {
             render.text = true;
         else if (word == "html")
             render.html = true;
+        else if (word == "odt")
+            render.odt = true;
         else
             return false;
         if (comma == std::string_view::npos)
@@ -189,7 +191,13 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
             break;
         case OptRender:
             if (!ReadRender(optarg, opts.render))
-                return Bad("--render wants text, html or text,html", optarg);
+                return Bad("--render wants text, html and odt, comma-separated", optarg);
+#ifndef RENDER_HAVE_ODT
+            if (opts.render.odt)
+                return Bad("--render odt is not in this build; it needs the Debian packages "
+                           "librevenge-dev, libodfgen-dev and libzip-dev",
+                           optarg);
+#endif
             break;
         case OptCodePage:
             opts.render.codepage = optarg;

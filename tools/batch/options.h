@@ -8,8 +8,9 @@
 struct RenderOptions {
     bool text = false; // NAME.txt, as vnkdump --text
     bool html = false; // NAME.html, as vnkdump --html
+    bool odt = false;  // NAME.odt, as vnkdump --odt (only in a build with the ODT export)
     std::string codepage = "CP437";
-    bool Any() const { return text || html; }
+    bool Any() const { return text || html || odt; }
 };
 
 struct Options {

@@ -18,6 +18,7 @@ constexpr size_t RenderErrorSize = 300;
 // Bits of Result::rendered.
 constexpr uint8_t RenderedText = 1;
 constexpr uint8_t RenderedHtml = 2;
+constexpr uint8_t RenderedOdt = 4;
 
 // One document's outcome.  A worker sends it to the batch in a single write
 // to a pipe; it is smaller than PIPE_BUF, so it always arrives whole.
@@ -33,8 +34,9 @@ struct Result {
     bool noSpace = false; // the target file system is full
     bool done = false;    // the result is in
     char message[MessageSize] = {};
-    uint8_t rendered = 0;     // the renderings written by this run (RenderedText, RenderedHtml)
-    uint8_t renderFailed = 0; // the renderings that could not be written
+    uint8_t rendered =
+        0; // the renderings written by this run (RenderedText, RenderedHtml, RenderedOdt)
+    uint8_t renderFailed = 0;               // the renderings that could not be written
     char renderError[RenderErrorSize] = {}; // why a rendering is missing; empty when none
 };
 static_assert(sizeof(Result) < 4096, "a result must fit in one atomic pipe write");

@@ -141,10 +141,6 @@ void Translate(const WorkerSetup& setup, int slotFd, int srcFd, const WorkItem& 
 
 } // namespace
 
-std::string TargetName(const std::string& rel) {
-    return rel + ".vnk";
-}
-
 void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item, Result& r) {
     static FolderCache sources(setup.sourceFd, false);
     static FolderCache targets(setup.targetFd, true);
