@@ -1,11 +1,13 @@
-// The reading walker shared by the text and HTML renderings: it keeps the
-// layout state that the records of a stream set and hands the document to a
-// sink as paragraphs of UTF-8 text.
+// The reading walker shared by the text, HTML and ODT renderings: it keeps
+// the layout state that the records of a stream set and hands the document
+// to a sink as paragraphs of UTF-8 text.
 //
 // A record whose payload length does not fit its code changes nothing, and
-// a code without a meaning for the reader (the prologue's fixed values, the
-// tab-stop lists, columns, footnote ends) is passed over, so any bytes make a
-// document.  Choices where the records leave room:
+// a code without a meaning for the reader (the prologue's fixed values,
+// columns, footnote ends) is passed over, so any bytes make a document.  The
+// tab-stop list (codes 0x79, 0x78 and one record a stop) goes with each
+// paragraph; the text and HTML sinks need only the tab moves.  Choices where the records leave
+// room:
 //   - A negative indent (code 0x46) holds for the paragraph that follows it
 //     only: the translator never cancels it, and a reader that kept it would
 //     shift every later paragraph left.  No line starts left of column 1:

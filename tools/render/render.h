@@ -1,11 +1,11 @@
 // Renderings of an intermediate stream for reading: the document as plain
-// UTF-8 text (vnkdump --text) and as one self-contained HTML page
-// (vnkdump --html).
+// UTF-8 text (vnkdump --text), as one self-contained HTML page
+// (vnkdump --html) and, in odt.h, as OpenDocument Text (vnkdump --odt).
 //
-// Both read the stream with the same walker (render.cpp), which keeps the
+// All read the stream with the same walker (render.cpp), which keeps the
 // layout state the records set (page, margins, indents, alignment, spacing,
-// attributes, tabs, header and footer) and hands the document to a sink as
-// paragraphs of text.  Positions are columns of 144 twips, ten to the inch:
+// attributes, tab stops and moves, header and footer) and hands the document
+// to a sink as paragraphs of text.  Positions are columns of 144 twips, ten to the inch:
 // column 1 is the first column of a line at the left margin, column c lies
 // c - 1 columns to its right.
 //
@@ -48,7 +48,7 @@ int RenderText(const uint8_t* data, size_t size, FILE* out, FILE* err, const cha
 int RenderHtml(const uint8_t* data, size_t size, FILE* out, FILE* err, const char* codepage,
                const char* title);
 
-// ---------------------------------------------- shared by the two renderers ---
+// ------------------------------------------------ shared by the renderers ---
 
 // Text bytes to UTF-8: each byte's character, U+FFFD for a byte with none.
 struct CodePage {
