@@ -331,9 +331,10 @@ void OdtSink::WriteParagraph(const Paragraph& p, bool breakBefore) {
         RVNGPropertyListVector tabs;
         for (const TabStop& s : stops) {
             int offset;
+            const std::string_view type = StopType(s.type, offset);
             RVNGPropertyList tab;
-            tab.insert("style:type", StopType(s.type, offset));
-            if (tab["style:type"]->getStr() == "char")
+            tab.insert("style:type", type.data());
+            if (type == "char")
                 tab.insert("style:char", ".");
             Inches(tab, "style:position", (s.column - rest) * ColumnTwips + offset);
             tabs.append(tab);
