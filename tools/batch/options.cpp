@@ -18,29 +18,33 @@ namespace {
 
 const char Usage[] = "usage: pfs2vnk-batch [options] SOURCE_DIR TARGET_DIR\n";
 
-const char Help[] = "Converts every PFS document under SOURCE_DIR into TARGET_DIR, in parallel.\n"
-                    "\n"
-                    "  -j N           documents converted at once (default: the number of "
-                    "processors)\n"
-                    "  --report FILE  one JSON object per document (JSON Lines); \"-\" for "
-                    "standard output\n"
-                    "  --force        convert again even when the target is up to date\n"
-                    "  --shard K/N    convert only the K-th of N disjoint shares of the work\n"
-                    "  --list         print the work (one source path a line), convert nothing\n"
-                    "  --timeout S    per-document time limit in seconds (default 60; 0: none)\n"
-                    "  --sync         put each target on disk before it is renamed into place\n"
-                    "  --render KINDS also write NAME.txt and/or NAME.html beside each target\n"
-                    "                 (KINDS: text, html or text,html)\n"
-                    "  --codepage CP  code page of the renderings (default CP437)\n"
-                    "  -q             no progress display\n"
-                    "  -h, --help     this help\n"
-                    "  --version      the version\n";
+const char Help[] =
+    "Converts every PFS document under SOURCE_DIR into TARGET_DIR, in parallel.\n"
+    "\n"
+    "  -j N           documents converted at once (default: the number of "
+    "processors)\n"
+    "  --report FILE  one JSON object per document (JSON Lines); \"-\" for "
+    "standard output\n"
+    "  --manifest FILE  SHA-256 of every target and rendering, as sha256sum\n"
+    "                 writes them (verify with: cd TARGET_DIR && sha256sum -c FILE)\n"
+    "  --force        convert again even when the target is up to date\n"
+    "  --shard K/N    convert only the K-th of N disjoint shares of the work\n"
+    "  --list         print the work (one source path a line), convert nothing\n"
+    "  --timeout S    per-document time limit in seconds (default 60; 0: none)\n"
+    "  --sync         put each target on disk before it is renamed into place\n"
+    "  --render KINDS also write NAME.txt and/or NAME.html beside each target\n"
+    "                 (KINDS: text, html or text,html)\n"
+    "  --codepage CP  code page of the renderings (default CP437)\n"
+    "  -q             no progress display\n"
+    "  -h, --help     this help\n"
+    "  --version      the version\n";
 
 // The most workers a batch starts, whatever -j says.
 constexpr long MaxJobs = 1024;
 
 enum LongOnly {
     OptReport = 256,
+    OptManifest,
     OptForce,
     OptShard,
     OptList,
@@ -53,6 +57,7 @@ enum LongOnly {
 
 const option LongOptions[] = {
     {"report", required_argument, nullptr, OptReport},
+    {"manifest", required_argument, nullptr, OptManifest},
     {"force", no_argument, nullptr, OptForce},
     {"shard", required_argument, nullptr, OptShard},
     {"list", no_argument, nullptr, OptList},
@@ -169,6 +174,11 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
             if (optarg[0] == '\0')
                 return Bad("--report wants a file name or -", optarg);
             opts.report = optarg;
+            break;
+        case OptManifest:
+            if (optarg[0] == '\0' || std::strcmp(optarg, "-") == 0)
+                return Bad("--manifest wants a file name", optarg);
+            opts.manifest = optarg;
             break;
         case OptForce:
             opts.force = true;

@@ -13,10 +13,11 @@ struct RenderOptions {
 };
 
 struct Options {
-    int jobs = 1;        // documents converted at once
-    std::string report;  // JSON Lines report; "-" standard output; empty: none
-    bool force = false;  // convert again even when the target is up to date
-    uint32_t shardK = 1; // convert only shard K of N
+    int jobs = 1;         // documents converted at once
+    std::string report;   // JSON Lines report; "-" standard output; empty: none
+    std::string manifest; // checksum list for sha256sum -c; empty: none
+    bool force = false;   // convert again even when the target is up to date
+    uint32_t shardK = 1;  // convert only shard K of N
     uint32_t shardN = 1;
     bool list = false;   // print the work and convert nothing
     double timeout = 60; // seconds per document; 0: no limit
@@ -26,6 +27,11 @@ struct Options {
     std::string source;
     std::string target;
 };
+
+// Checksums are computed only when a report or a manifest will hold them.
+inline bool WantsFixity(const Options& opts) {
+    return !opts.report.empty() || !opts.manifest.empty();
+}
 
 enum class ParseOutcome { Run, Done, BadUsage };
 
