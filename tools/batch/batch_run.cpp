@@ -16,6 +16,7 @@
 #include "fixity.h"
 #include "interrupt.h"
 #include "manifest.h"
+#include "pdfa.h"
 #include "pool.h"
 #include "progress.h"
 #include "report.h"
@@ -53,12 +54,30 @@ struct Run {
         // read here instead (a regular file only).
         Digest d;
         if (WantsFixity(opts) && !((r.hashed >> HashSource) & 1) && items[r.index].regular &&
-            r.status != Status::NotRegular && Sha256Source(sourceFd, items[r.index].rel, d))
+            r.status != Status::NotRegular && Sha256File(sourceFd, items[r.index].rel, d))
             PutDigest(r, HashSource, d);
+        if (r.pdfWanted) {
+            r.done = false; // until its PDF is made (MakePdfs)
+            return;
+        }
+        Finish(r);
+    }
+    void Finish(Result& r) {
+        r.done = true;
         tally.Add(r);
         while (emitted < results.size() && results[emitted].done)
             Emit(emitted++);
         progress.Update(tally);
+    }
+    // Documents whose PDF was not made when the batch was stopped.
+    void GiveUpPdfs() {
+        for (Result& r : results)
+            if (r.pdfWanted) {
+                r.pdfWanted = false;
+                std::snprintf(r.renderError, sizeof r.renderError,
+                              "pdf: not made, the batch was stopped");
+                Finish(r);
+            }
     }
     // Whatever is done but not yet written (after a stop).
     void EmitRest() {
@@ -148,6 +167,12 @@ int RunBatch(const Options& opts, const std::vector<WorkItem>& items, int source
                             : RunPool(
                                   setup, queue, [&](Result& r) { run.Take(r); },
                                   [&] { run.progress.Update(run.tally); });
+    if (end == PoolEnd::Finished && opts.render.pdf &&
+        MakePdfs(
+            opts, items, run.results, targetFd, folders.runFd, [&](Result& r) { run.Finish(r); },
+            [&] { run.progress.Update(run.tally); }) == OfficeEnd::Interrupted)
+        end = PoolEnd::Interrupted;
+    run.GiveUpPdfs();
     RemoveWorkFolders(folders);
     run.EmitRest();
     run.progress.Finish();

@@ -3,6 +3,7 @@
 #include "checksums.h"
 
 #include "fixity.h"
+#include "pdfa.h"
 #include "renderings.h"
 
 void HashOpenSource(int srcFd, Result& r) {
@@ -20,7 +21,9 @@ void HashInPlace(const WorkerSetup& setup, int dirFd, const std::string& sourceB
     };
     const File files[] = {{HashVnk, true, TargetName(sourceBase)},
                           {HashTxt, setup.render.text, TextName(sourceBase)},
-                          {HashHtml, setup.render.html, HtmlName(sourceBase)}};
+                          {HashHtml, setup.render.html, HtmlName(sourceBase)},
+                          // a PDF still to be made is hashed once it is made
+                          {HashPdf, setup.render.pdf && !r.pdfWanted, PdfName(sourceBase)}};
     for (const File& f : files) {
         Digest d;
         if (f.asked && Sha256InPlace(dirFd, f.name, mtime, d))

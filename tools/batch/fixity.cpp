@@ -75,7 +75,7 @@ bool Sha256InPlace(int dirFd, const std::string& name, const timespec& mtime, Di
     return HashRegular(OpenNoFollow(dirFd, name.c_str()), &mtime, out);
 }
 
-bool Sha256Source(int rootFd, const std::string& rel, Digest& out) {
+bool Sha256File(int rootFd, const std::string& rel, Digest& out) {
     const int dir = OpenFolder(rootFd, DirPart(rel), false);
     if (dir < 0)
         return false;

@@ -22,8 +22,9 @@ bool Sha256InPlace(int dirFd, const std::string& name, const timespec& mtime, Di
 
 // The checksum of the regular file rel (a path relative to the folder
 // rootFd, opened name by name without following links); false for anything
-// else.  For the documents whose worker did not send a checksum back.
-bool Sha256Source(int rootFd, const std::string& rel, Digest& out);
+// else.  For the sources whose worker did not send a checksum back, and
+// for the PDFs, which the batch itself puts in place.
+bool Sha256File(int rootFd, const std::string& rel, Digest& out);
 
 // True when the open file fd is no longer as before showed it: its size,
 // modification time or change time moved.  The change time cannot be set

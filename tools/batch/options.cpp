@@ -52,6 +52,7 @@ enum LongOnly {
     OptSync,
     OptRender,
     OptCodePage,
+    OptSoffice,
     OptVersion
 };
 
@@ -65,6 +66,7 @@ const option LongOptions[] = {
     {"sync", no_argument, nullptr, OptSync},
     {"render", required_argument, nullptr, OptRender},
     {"codepage", required_argument, nullptr, OptCodePage},
+    {"soffice", required_argument, nullptr, OptSoffice},
     {"quiet", no_argument, nullptr, 'q'},
     {"jobs", required_argument, nullptr, 'j'},
     {"help", no_argument, nullptr, 'h'},
@@ -110,10 +112,10 @@ bool ReadSeconds(const char* text, double* out) {
     return true;
 }
 
-// A comma-separated list of "text" and "html" (each at most once counts);
+// A comma-separated list of "text", "html" and "pdfa" (each at most once counts);
 // false for an empty list, an empty item or any other word.
 bool ReadRender(std::string_view text, RenderOptions& render) {
-    render.text = render.html = false;
+    render.text = render.html = render.pdf = false;
     for (;;) {
         const size_t comma = text.find(',');
         const std::string_view word = text.substr(0, comma);
@@ -121,6 +123,8 @@ bool ReadRender(std::string_view text, RenderOptions& render) {
             render.text = true;
         else if (word == "html")
             render.html = true;
+        else if (word == "pdfa")
+            render.pdf = true;
         else
             return false;
         if (comma == std::string_view::npos)
@@ -199,7 +203,12 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
             break;
         case OptRender:
             if (!ReadRender(optarg, opts.render))
-                return Bad("--render wants text, html or text,html", optarg);
+                return Bad("--render wants a list of text, html and pdfa", optarg);
+            break;
+        case OptSoffice:
+            if (optarg[0] == '\0')
+                return Bad("--soffice wants the name of a program", optarg);
+            opts.soffice = optarg;
             break;
         case OptCodePage:
             opts.render.codepage = optarg;
@@ -213,6 +222,8 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
     }
     if (CheckCodePage(opts, codepageGiven) != ParseOutcome::Run)
         return ParseOutcome::BadUsage;
+    if (!opts.soffice.empty() && !opts.render.pdf)
+        return Bad("--soffice applies to --render pdfa only", opts.soffice.c_str());
     if (argc - optind != 2) {
         std::fprintf(stderr, "pfs2vnk-batch: wants SOURCE_DIR and TARGET_DIR\n%s", Usage);
         return ParseOutcome::BadUsage;

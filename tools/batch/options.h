@@ -8,8 +8,9 @@
 struct RenderOptions {
     bool text = false; // NAME.txt, as vnkdump --text
     bool html = false; // NAME.html, as vnkdump --html
+    bool pdf = false;  // NAME.pdf, PDF/A-2b made by LibreOffice from NAME.odt
     std::string codepage = "CP437";
-    bool Any() const { return text || html; }
+    bool Any() const { return text || html || pdf; }
 };
 
 struct Options {
@@ -24,6 +25,7 @@ struct Options {
     bool quiet = false;  // no progress display
     bool sync = false;   // each target on disk before it is renamed into place
     RenderOptions render;
+    std::string soffice; // LibreOffice as named by --soffice; empty: soffice on PATH
     std::string source;
     std::string target;
 };

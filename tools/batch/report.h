@@ -10,7 +10,7 @@
 // valid UTF-8 is written as "source" / "target"; any other as "source_hex"
 // / "target_hex", its bytes in hexadecimal, so that nothing is lost.  With
 // render (--render given), the line also holds "rendered", the list of the
-// renderings written ("text", "html"), and "render_error" (or null).  With
+// renderings written ("text", "html", "pdfa"), and "render_error" (or null).  With
 // fixity, it holds "source_sha256" (null for a source that was not read)
 // and "sha256", the checksums of the target and renderings in place, by
 // the extension of the file ("vnk", "txt", "html", "odt", "pdf").

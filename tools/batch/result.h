@@ -20,6 +20,7 @@ constexpr size_t RenderErrorSize = 300;
 // Bits of Result::rendered.
 constexpr uint8_t RenderedText = 1;
 constexpr uint8_t RenderedHtml = 2;
+constexpr uint8_t RenderedPdf = 8;
 
 // A SHA-256 checksum.
 struct Digest {
@@ -48,6 +49,7 @@ struct Result {
     uint8_t rendered = 0;     // the renderings written by this run (RenderedText, RenderedHtml)
     uint8_t renderFailed = 0; // the renderings that could not be written
     char renderError[RenderErrorSize] = {}; // why a rendering is missing; empty when none
+    bool pdfWanted = false;                 // its ODT is in place and its PDF is still to be made
     uint8_t hashed = 0;                     // bits (1 << HashSlot) of the checksums below
     Digest digests[HashSlots];
 };

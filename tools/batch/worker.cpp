@@ -30,6 +30,7 @@
 #include "fixity.h"
 #include "folders.h"
 #include "interrupt.h"
+#include "pdfa.h"
 #include "place.h"
 #include "renderings.h"
 #include "translate_one.h"
@@ -182,6 +183,8 @@ void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item,
     } else if (!(setup.fixity && MarkIfChanged(srcFd, src, r)) && setup.render.Any()) {
         RenderBeside(setup, slotFd, dirFd, base, src.st_mtim, false, r);
     }
+    if (dirFd >= 0)
+        WantPdf(setup, dirFd, base, src.st_mtim, r);
     if (setup.fixity && (r.status == Status::Ok || r.status == Status::UpToDate))
         HashInPlace(setup, dirFd, base, src.st_mtim, r);
     close(srcFd);
