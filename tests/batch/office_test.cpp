@@ -1,8 +1,8 @@
-// The LibreOffice chunk runner with a stand-in soffice: a script that
-// "converts" an ODT by wrapping its bytes in a PDF header and trailer,
-// started in chunks, that crashes, hangs or skips a file on request, and
-// that leaves a child behind (as soffice leaves soffice.bin) to be ended
-// with its process group.
+// The LibreOffice chunk runner with a stand-in soffice
+// (tests/batch/fake_soffice.sh): a script that "converts" an ODT by
+// wrapping its bytes in a PDF header and trailer, crashes, hangs or skips a
+// file on request, and keeps a child running (as soffice keeps
+// soffice.bin) that must be ended with its process group.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,36 +21,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Writes one line per start into calls (the number of files it was given),
-// makes a profile, and for each ODT: crashes on CRASH, hangs on HANG,
-// skips NOLOAD (LibreOffice's exit status 0 with a PDF missing).
-const char FakeSoffice[] = R"(#!/bin/bash
-here=$(dirname "$0")
-files=()
-while [ $# -gt 0 ]; do
-  case $1 in
-    -env:UserInstallation=file://*) profile=${1#-env:UserInstallation=file://} ;;
-    --outdir) out=$2; shift ;;
-    --convert-to) [ "$2" = 'pdf:writer_pdf_Export:{"SelectPdfVersion":{"type":"long","value":"2"}}' ] || exit 3; shift ;;
-    *.odt) files+=("$1") ;;
-  esac
-  shift
-done
-echo ${#files[@]} >> "$here/calls"
-mkdir -p "$profile/user" && echo settings > "$profile/user/registrymodifications.xcu"
-(exec -a "$here/soffice.bin" sleep 300) &
-for f in "${files[@]}"; do
-  grep -q CRASH "$f" && kill -SEGV $$
-  grep -q HANG "$f" && (exec -a "$here/hanging" sleep 300)
-  grep -q NOLOAD "$f" && continue
-  name=$(basename "$f" .odt)
-  { printf '%%PDF-1.7\n'; cat "$f"; printf '\n%%%%EOF\n'; } > "$out/$name.part"
-  mv "$out/$name.part" "$out/$name.pdf"
-done
-kill %1
-exit 0
-)";
 
 // The processes whose command line names path.
 std::vector<std::string> ProcessesNaming(const std::string& path) {
@@ -77,10 +47,11 @@ class OfficeRunner : public ::testing::Test {
     void SetUp() override {
         fs::create_directories(dir_ / "bin");
         fs::create_directories(dir_ / "dst/.work");
-        testfs::WriteFile(dir_ / "bin/soffice", std::string(FakeSoffice));
-        fs::permissions(dir_ / "bin/soffice", fs::perms::owner_all);
+        fs::copy_file(SOURCE_DIR "/tests/batch/fake_soffice.sh", dir_ / "bin/soffice");
     }
     void TearDown() override {
+        for (const char* name : {"FAKE_SOFFICE_CRASH", "FAKE_SOFFICE_HANG", "FAKE_SOFFICE_NOLOAD"})
+            unsetenv(name);
         for (int fd : {targetFd_, runFd_})
             if (fd >= 0)
                 close(fd);
@@ -148,12 +119,12 @@ TEST_F(OfficeRunner, ChunksGiveEachDocumentItsPdfWithTheOdtsTimeAndLeaveNothingB
 }
 
 TEST_F(OfficeRunner, ACrashAHangAndAMissingPdfCostOnlyTheirOwnDocuments) {
-    std::map<uint32_t, std::string> bad;
-    for (int i = 0; i < 9; ++i) {
-        const std::string word = i == 1 ? "CRASH" : i == 4 ? "HANG" : i == 7 ? "NOLOAD" : "fine";
-        const uint32_t index = AddOdt("d" + std::to_string(i) + ".pfs", "letter " + word);
-        if (word != "fine")
-            bad[index] = word;
+    std::map<uint32_t, std::string> bad = {{1, "CRASH"}, {4, "HANG"}, {7, "NOLOAD"}};
+    for (uint32_t i = 0; i < 9; ++i) {
+        const std::string rel = "d" + std::to_string(i) + ".pfs";
+        AddOdt(rel, "letter " + std::to_string(i));
+        if (bad.count(i) != 0)
+            setenv(("FAKE_SOFFICE_" + bad[i]).c_str(), (dir_ / ("dst/" + rel + ".odt")).c_str(), 1);
     }
     const Conversion run = Convert(3, 1);
     EXPECT_EQ(run.end, OfficeEnd::Finished);
