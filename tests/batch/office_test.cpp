@@ -15,27 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include "batch/batch_support.h"
 #include "office.h"
-#include "support/files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The processes whose command line names path.
-std::vector<std::string> ProcessesNaming(const std::string& path) {
-    std::vector<std::string> found;
-    for (const auto& e : fs::directory_iterator("/proc")) {
-        const std::string pid = e.path().filename();
-        if (pid.find_first_not_of("0123456789") != std::string::npos ||
-            pid == std::to_string(getpid()))
-            continue;
-        std::string cmd = testfs::ReadFile(e.path() / "cmdline");
-        if (cmd.find(path) != std::string::npos)
-            found.push_back(pid + ": " + cmd);
-    }
-    return found;
-}
+using batchtest::ProcessesNaming;
 
 struct Conversion {
     std::map<uint32_t, OfficeOutcome> outcomes;
