@@ -22,6 +22,7 @@ void HashInPlace(const WorkerSetup& setup, int dirFd, const std::string& sourceB
     const File files[] = {{HashVnk, true, TargetName(sourceBase)},
                           {HashTxt, setup.render.text, TextName(sourceBase)},
                           {HashHtml, setup.render.html, HtmlName(sourceBase)},
+                          {HashOdt, setup.render.odt, OdtName(sourceBase)},
                           // a PDF still to be made is hashed once it is made
                           {HashPdf, setup.render.pdf && !r.pdfWanted, PdfName(sourceBase)}};
     for (const File& f : files) {

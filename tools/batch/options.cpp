@@ -31,8 +31,9 @@ const char Help[] =
     "  --timeout S    per-document time limit in seconds (default 60; 0: none)\n"
     "  --sync         put each target on disk before it is renamed into place\n"
     "  --render KINDS also write renderings beside each target, KINDS a comma-\n"
-    "                 separated list: text (NAME.txt), html (NAME.html), pdfa\n"
-    "                 (NAME.pdf in PDF/A-2b by LibreOffice, with NAME.odt)\n"
+    "                 separated list: text (NAME.txt), html (NAME.html), odt\n"
+    "                 (NAME.odt), pdfa (NAME.pdf in PDF/A-2b by LibreOffice, with\n"
+    "                 NAME.odt)\n"
     "  --soffice PATH the LibreOffice program for pdfa (default: soffice on PATH)\n"
     "  --codepage CP  code page of the renderings (default CP437)\n"
     "  -q             quiet: no progress; the summary only when something failed\n"
@@ -112,10 +113,11 @@ bool ReadSeconds(const char* text, double* out) {
     return true;
 }
 
-// A comma-separated list of "text", "html" and "pdfa" (each at most once counts);
-// false for an empty list, an empty item or any other word.
+// A comma-separated list of "text", "html", "odt" and "pdfa" (each at most
+// once counts); false for an empty list, an empty item or any other word.
+// The PDF is made from the ODT, so pdfa brings odt along.
 bool ReadRender(std::string_view text, RenderOptions& render) {
-    render.text = render.html = render.pdf = false;
+    render.text = render.html = render.odt = render.pdf = false;
     for (;;) {
         const size_t comma = text.find(',');
         const std::string_view word = text.substr(0, comma);
@@ -123,8 +125,10 @@ bool ReadRender(std::string_view text, RenderOptions& render) {
             render.text = true;
         else if (word == "html")
             render.html = true;
+        else if (word == "odt")
+            render.odt = true;
         else if (word == "pdfa")
-            render.pdf = true;
+            render.odt = render.pdf = true;
         else
             return false;
         if (comma == std::string_view::npos)
@@ -203,7 +207,13 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
             break;
         case OptRender:
             if (!ReadRender(optarg, opts.render))
-                return Bad("--render wants a list of text, html and pdfa", optarg);
+                return Bad("--render wants text, html, odt and pdfa, comma-separated", optarg);
+#ifndef RENDER_HAVE_ODT
+            if (opts.render.odt)
+                return Bad("--render odt and pdfa are not in this build; they need the Debian "
+                           "packages librevenge-dev, libodfgen-dev and libzip-dev",
+                           optarg);
+#endif
             break;
         case OptSoffice:
             if (optarg[0] == '\0')

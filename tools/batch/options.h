@@ -8,9 +8,10 @@
 struct RenderOptions {
     bool text = false; // NAME.txt, as vnkdump --text
     bool html = false; // NAME.html, as vnkdump --html
-    bool pdf = false;  // NAME.pdf, PDF/A-2b made by LibreOffice from NAME.odt
+    bool odt = false;  // NAME.odt, as vnkdump --odt (only in a build with the ODT export)
+    bool pdf = false;  // NAME.pdf, PDF/A-2b made by LibreOffice from NAME.odt (with odt)
     std::string codepage = "CP437";
-    bool Any() const { return text || html || pdf; }
+    bool Any() const { return text || html || odt || pdf; }
 };
 
 struct Options {

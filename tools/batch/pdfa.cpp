@@ -6,6 +6,7 @@
 
 #include "fixity.h"
 #include "place.h"
+#include "renderings.h"
 
 std::string PdfName(const std::string& rel) {
     return rel + ".pdf";
@@ -14,9 +15,10 @@ std::string PdfName(const std::string& rel) {
 void WantPdf(const WorkerSetup& setup, int dirFd, const std::string& sourceBase,
              const timespec& mtime, Result& r) {
     if (!setup.render.pdf || (r.status != Status::Ok && r.status != Status::UpToDate) ||
-        !InPlace(dirFd, sourceBase + ".odt", mtime))
+        !InPlace(dirFd, OdtName(sourceBase), mtime))
         return; // no document, or no ODT (its failure is reported already)
-    r.pdfWanted = r.status == Status::Ok || !InPlace(dirFd, PdfName(sourceBase), mtime);
+    r.pdfWanted = r.status == Status::Ok || (r.rendered & RenderedOdt) != 0 ||
+                  !InPlace(dirFd, PdfName(sourceBase), mtime);
 }
 
 OfficeEnd MakePdfs(const Options& opts, const std::vector<WorkItem>& items,
@@ -25,7 +27,7 @@ OfficeEnd MakePdfs(const Options& opts, const std::vector<WorkItem>& items,
     std::vector<OfficeJob> jobs;
     for (uint32_t i = 0; i < results.size(); ++i)
         if (results[i].pdfWanted)
-            jobs.push_back({i, items[i].rel + ".odt", PdfName(items[i].rel)});
+            jobs.push_back({i, OdtName(items[i].rel), PdfName(items[i].rel)});
     if (jobs.empty())
         return OfficeEnd::Finished;
     const OfficeSetup setup{opts.soffice, targetFd,     runFd,    opts.jobs,

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <string>
 
-#include "worker.h"
+#include "worker_setup.h"
 
 // Gives the file work of the working folder slotFd the modification time
 // mtime, puts it on disk first with --sync, and renames it to name in dirFd.

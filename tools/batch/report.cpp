@@ -80,6 +80,8 @@ std::string ReportLine(const std::string& source, const std::string& target, con
             kinds.push_back("text");
         if (r.rendered & RenderedHtml)
             kinds.push_back("html");
+        if (r.rendered & RenderedOdt)
+            kinds.push_back("odt");
         if (r.rendered & RenderedPdf)
             kinds.push_back("pdfa");
         j["rendered"] = kinds;

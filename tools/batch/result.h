@@ -20,6 +20,7 @@ constexpr size_t RenderErrorSize = 300;
 // Bits of Result::rendered.
 constexpr uint8_t RenderedText = 1;
 constexpr uint8_t RenderedHtml = 2;
+constexpr uint8_t RenderedOdt = 4;
 constexpr uint8_t RenderedPdf = 8;
 
 // A SHA-256 checksum.
@@ -46,8 +47,9 @@ struct Result {
     bool noSpace = false; // the target file system is full
     bool done = false;    // the result is in
     char message[MessageSize] = {};
-    uint8_t rendered = 0;     // the renderings written by this run (RenderedText, RenderedHtml)
-    uint8_t renderFailed = 0; // the renderings that could not be written
+    // The renderings written by this run (RenderedText, RenderedHtml, RenderedOdt, RenderedPdf).
+    uint8_t rendered = 0;
+    uint8_t renderFailed = 0;               // the renderings that could not be written
     char renderError[RenderErrorSize] = {}; // why a rendering is missing; empty when none
     bool pdfWanted = false;                 // its ODT is in place and its PDF is still to be made
     uint8_t hashed = 0;                     // bits (1 << HashSlot) of the checksums below

@@ -156,10 +156,6 @@ bool MarkIfChanged(int srcFd, const struct stat& src, Result& r) {
 
 } // namespace
 
-std::string TargetName(const std::string& rel) {
-    return rel + ".vnk";
-}
-
 void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item, Result& r) {
     static FolderCache sources(setup.sourceFd, false);
     static FolderCache targets(setup.targetFd, true);

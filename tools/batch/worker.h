@@ -4,23 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
 #include "result.h"
 #include "walk.h"
-
-struct WorkerSetup {
-    const std::vector<WorkItem>* items = nullptr;
-    int sourceFd = -1;     // the source folder
-    int targetFd = -1;     // the target folder
-    std::string targetDir; // its name, for messages
-    bool force = false;
-    bool sync = false;
-    bool fixity = false;  // checksums of the source, the target and its renderings
-    RenderOptions render; // renderings written beside each target
-};
-
-// The name a document's target gets: the source's name with ".vnk" added.
-std::string TargetName(const std::string& rel);
+#include "worker_setup.h"
 
 // One document: opens the source without following links, skips it when
 // its target is up to date, translates it into the working folder slotFd
