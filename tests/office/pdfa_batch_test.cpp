@@ -1,11 +1,11 @@
 // Covers tools/batch/office*.cpp and pdfa.cpp with the real LibreOffice.
 // pfs2vnk-batch --render pdfa: a tree of the examples and generated
 // documents (two of them under the same name in different folders) becomes
-// targets, ODTs and PDFs in one run.  Every PDF opens in
-// pdfinfo, claims PDF/A-2b in its metadata, has the stream's page size
-// within 1 pt and holds the document's words in order (pdftotext); the
-// manifest verifies with sha256sum -c.  Skipped, naming the Debian
-// package, when a program is missing (.ci/run fails when it is skipped).
+// targets, ODTs and PDFs in one run.  Every PDF opens in pdfinfo, claims
+// PDF/A-2b in its metadata, has the stream's page size within 1 pt and
+// holds the document's words in order (pdftotext); the manifest verifies
+// with sha256sum -c.  Skipped, naming the Debian package, when a program is
+// missing (.ci/run fails when it is skipped).
 //
 // Run alone with: ctest --preset debug -L office
 
