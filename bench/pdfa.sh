@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Times pfs2vnk-batch with and without PDF/A copies on the tree of
 # bench/batch.sh (DOCS documents of about 4 KB: pfsgen 4K seeds 1 to 100,
-# copied into DOCS/100 folders): one run each of `-j 2`, `-j 2 --render
-# odt` and `-j 2 --render pdfa`, into a fresh target tree each, and prints
-# documents per second.  LibreOffice (soffice) must be on PATH.
+# copied into DOCS/100 folders): one run each of `-j 2`, `-j 2 --manifest`
+# (the checksums), `-j 2 --render odt` and `-j 2 --render pdfa`, into a
+# fresh target tree each, and prints documents per second.  LibreOffice
+# (soffice) must be on PATH.
 #
 #   bench/pdfa.sh           build the release preset, make the tree, time
 #
@@ -62,10 +63,10 @@ echo "$DOCS documents; $(nproc) processors, $(grep -m1 'model name' /proc/cpuinf
 echo
 echo "| Command | Time | Documents/s |"
 echo "|---|--:|--:|"
-for args in "" "--render odt" "--render pdfa"; do
+for args in "" "--manifest $WORK/manifest" "--render odt" "--render pdfa"; do
     # shellcheck disable=SC2086
     s=$(time_one $args)
-    echo "| \`pfs2vnk-batch -j 2${args:+ $args}\` | $s s | $(awk -v n="$DOCS" -v s="$s" 'BEGIN { printf "%.1f", n / s }') |"
+    echo "| \`pfs2vnk-batch -j 2${args:+ ${args/$WORK\//}}\` | $s s | $(awk -v n="$DOCS" -v s="$s" 'BEGIN { printf "%.1f", n / s }') |"
 done
 echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
