@@ -22,9 +22,10 @@
 //     then holds fewer lines than the stream's); the footer likewise.
 //   - A hard page break is fo:break-before on the next paragraph; with no
 //     paragraph before the next break or the end, an empty paragraph carries
-//     it, so every break makes a page.  When the page's size, margins, header
-//     or footer changed, the next paragraph opens a new span instead, which
-//     starts the new page itself.
+//     it, so every break makes a page, and a break before any text leaves the
+//     first page empty, as the stream's is.  When the page's size, margins,
+//     header or footer changed, the next paragraph opens a new span instead,
+//     which starts the new page itself.
 //   - Soft page breaks mark where the original program's pagination ended a
 //     page.  The ODT has the same text area, line height and font, so the
 //     office suite ends its pages at the same lines; forcing a break there
@@ -200,12 +201,10 @@ void OdtSink::EndParagraph() {
 void OdtSink::PageBreak(bool hard, const PageLayout& page) {
     if (!hard)
         return;
-    if (breakPending_) {
-        // Two breaks in a row: the first one's page holds an empty paragraph.
-        Paragraph empty;
-        empty.layout = ParaLayout{1, 1, 0, Align::None, lastSpacing_, breakPage_, false, {}};
-        Body(empty);
-    }
+    // A page with nothing on it yet (the break opens the document, or
+    // follows another) holds an empty paragraph.
+    if (breakPending_ || !spanOpen_)
+        Body(Empty(breakPending_ ? breakPage_ : page));
     breakPending_ = true;
     breakPage_ = page;
 }
@@ -229,6 +228,12 @@ void OdtSink::End(const PageLayout& page) {
     }
     doc_.closePageSpan();
     doc_.endDocument();
+}
+
+OdtSink::Paragraph OdtSink::Empty(const PageLayout& page) const {
+    Paragraph empty;
+    empty.layout = ParaLayout{1, 1, 0, Align::None, lastSpacing_, page, false, {}};
+    return empty;
 }
 
 void OdtSink::Body(const Paragraph& p) {

@@ -70,6 +70,7 @@ class OdtSink : public RenderSink {
 
   private:
     void Body(const Paragraph& p);
+    Paragraph Empty(const PageLayout& page) const; // an empty paragraph at the margin
     void OpenSpan(const PageLayout& page);
     void WriteParagraph(const Paragraph& p, bool breakBefore);
     void WriteRunning(const HeadFoot& hf, bool header);

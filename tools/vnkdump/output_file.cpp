@@ -1,6 +1,12 @@
+// The file written aside is removed when SIGINT, SIGTERM or SIGHUP ends the
+// run before it is renamed, so no half-written output is left behind; the
+// handler only unlinks a name kept in a static buffer and re-raises the
+// signal, both async-signal-safe.
+
 #include "output_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +15,34 @@
 #include <vector>
 
 namespace vnkdump {
+
+namespace {
+
+char pendingTemp[4096]; // the file written aside, empty when none
+const int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void RemoveAndStop(int sig) {
+    if (pendingTemp[0] != '\0')
+        unlink(pendingTemp);
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+// Sets or clears the name the handler removes, with the signals held.
+void SetPending(const std::string& temp) {
+    sigset_t stops, old;
+    sigemptyset(&stops);
+    for (int sig : StopSignals)
+        sigaddset(&stops, sig);
+    sigprocmask(SIG_BLOCK, &stops, &old);
+    if (temp.size() < sizeof pendingTemp)
+        std::memcpy(pendingTemp, temp.c_str(), temp.size() + 1);
+    else
+        pendingTemp[0] = '\0';
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
+} // namespace
 
 bool IsInput(const char* path, const char* inputName) {
     struct stat out, in;
@@ -39,6 +73,12 @@ bool OpenOutput(const char* path, OutputFile& file, std::string& why) {
         return false;
     }
     file.temp = buf.data();
+    SetPending(file.temp);
+    struct sigaction action {};
+    action.sa_handler = RemoveAndStop;
+    sigemptyset(&action.sa_mask);
+    for (int sig : StopSignals)
+        sigaction(sig, &action, nullptr);
     // mkstemp makes the file private; give it what a new file gets.
     const mode_t mask = umask(0);
     umask(mask);
@@ -48,6 +88,7 @@ bool OpenOutput(const char* path, OutputFile& file, std::string& why) {
         why = std::strerror(errno);
         close(fd);
         unlink(file.temp.c_str());
+        SetPending("");
         return false;
     }
     return true;
@@ -60,12 +101,15 @@ bool CommitOutput(OutputFile& file, std::string& why) {
     if (std::fclose(file.stream) != 0 && written)
         e = errno;
     file.stream = nullptr;
-    if (written && e == 0 && rename(file.temp.c_str(), file.path.c_str()) == 0)
+    if (written && e == 0 && rename(file.temp.c_str(), file.path.c_str()) == 0) {
+        SetPending("");
         return true;
+    }
     if (e == 0)
         e = errno != 0 ? errno : EIO;
     why = file.path + ": " + std::strerror(e);
     unlink(file.temp.c_str());
+    SetPending("");
     return false;
 }
 
@@ -74,6 +118,7 @@ void DropOutput(OutputFile& file) {
         std::fclose(file.stream);
     file.stream = nullptr;
     unlink(file.temp.c_str());
+    SetPending("");
 }
 
 } // namespace vnkdump

@@ -19,7 +19,8 @@ bool IsInput(const char* path, const char* inputName);
 
 // Creates a new file beside path (".NAME.XXXXXX" in its folder, created
 // exclusively, so no link or planted file is written through) with the
-// permissions a new file gets; false with why filled.
+// permissions a new file gets; false with why filled.  Until it is committed
+// or dropped, SIGINT, SIGTERM and SIGHUP remove it before they end the run.
 bool OpenOutput(const char* path, OutputFile& file, std::string& why);
 
 // Closes the file and renames it to its path; false with why filled (the
