@@ -74,8 +74,9 @@ struct Run {
         for (Result& r : results)
             if (r.pdfWanted) {
                 r.pdfWanted = false;
-                std::snprintf(r.renderError, sizeof r.renderError,
-                              "pdf: not made, the batch was stopped");
+                if (r.renderError[0] == '\0')
+                    std::snprintf(r.renderError, sizeof r.renderError,
+                                  "pdf: not made, the batch was stopped");
                 Finish(r);
             }
     }

@@ -143,14 +143,15 @@ void Translate(const WorkerSetup& setup, int slotFd, int srcFd, const WorkItem& 
 }
 
 // A source that changed while it was read gives a target (or checksum) of
-// no one version of it; the document is left for a later run.
+// no one version of it: a new target is not put in place, and the document
+// is left for a later run (whose up-to-date test its new time fails).
 bool MarkIfChanged(int srcFd, const struct stat& src, Result& r) {
     if (!SourceChanged(srcFd, src))
         return false;
     r.status = Status::Changed;
     r.error = 0;
     r.complete = -1;
-    SetMessage(r, "the source changed while it was read; its target was not put in place");
+    SetMessage(r, "the source changed while it was read; a later run converts it");
     return true;
 }
 
