@@ -115,6 +115,33 @@ TEST(BatchPdfa, ACrashAndAHangOfLibreOfficeCostExactlyTheirTwoDocuments) {
     EXPECT_EQ(check.code, 0) << check.out << check.err;
 }
 
+TEST(BatchPdfa, ARerunStartsLibreOfficeOnlyForPdfsMissingOrWhoseOdtWasMadeAgain) {
+    PdfTree tree;
+    auto run = testprog::Run(tree / "", PdfaArgs({"-j", "1"}), "", tree.Env(), PFS2VNK_BATCH_EXE);
+    ASSERT_EQ(run.code, 0) << run.err;
+    for (const auto& [rel, line] : Report(tree)) {
+        if (rel != "notes.txt") {
+            EXPECT_EQ(line["rendered"], Json::array({"odt", "pdfa"})) << rel;
+        }
+    }
+    const std::string calls = testfs::ReadFile(tree / "bin/calls");
+    EXPECT_EQ(calls, "8\n") << "one LibreOffice, one start for the eight documents";
+
+    run = testprog::Run(tree / "", PdfaArgs({"-j", "1"}), "", tree.Env(), PFS2VNK_BATCH_EXE);
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(testfs::ReadFile(tree / "bin/calls"), calls) << "nothing to convert, no start";
+
+    fs::remove(tree / "dst/1987/letter2.pfs.odt");
+    fs::remove(tree / "dst/1988/letter3.pfs.pdf");
+    run = testprog::Run(tree / "", PdfaArgs({"-j", "1"}), "", tree.Env(), PFS2VNK_BATCH_EXE);
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(testfs::ReadFile(tree / "bin/calls"), calls + "2\n") << "one start for both";
+    auto by = Report(tree);
+    EXPECT_EQ(by["1987/letter2.pfs"]["rendered"], Json::array({"odt", "pdfa"}));
+    EXPECT_EQ(by["1988/letter3.pfs"]["rendered"], Json::array({"pdfa"}));
+    EXPECT_EQ(by["1988/letter0.pfs"]["rendered"], Json::array());
+}
+
 TEST(BatchPdfa, SigtermWhileLibreOfficeWorksLeavesNoProcessNoPartialFileAndARerunFinishes) {
     PdfTree tree;
     // The first run makes the ODTs, from which the stand-in's hang is picked.
