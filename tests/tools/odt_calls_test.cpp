@@ -47,8 +47,8 @@ using Lines = std::vector<std::string>;
 Bytes Para(const std::string& text) {
     return P + B(text) + CR;
 }
-Bytes Tab(uint8_t column, uint8_t backOff = 0, uint8_t type = vnk::TabP) {
-    return RecB(vnk::TabLeader, 0) + RecB(vnk::TabBackOff, backOff) + RecB(type, column);
+Bytes Tab(uint8_t column, uint8_t backOff = 0, uint8_t type = vnk::TabP, uint8_t leader = 0) {
+    return RecB(vnk::TabLeader, leader) + RecB(vnk::TabBackOff, backOff) + RecB(type, column);
 }
 Bytes Stops(const Bytes& records) {
     return RecB(vnk::TabClear, 0) + RecB(vnk::TabList, 1) + records + RecB(vnk::TabList, 0);

@@ -178,6 +178,7 @@ void OdtSink::Tab(const TabMove& move) {
     item.attrs = attrs_;
     item.move = move;
     item.move.fill = {};
+    item.leader = move.fill.size() == 1 && move.fill[0] != ' ' ? move.fill[0] : 0;
     para_.items.push_back(std::move(item));
 }
 
@@ -297,6 +298,50 @@ void OdtSink::WriteRunning(const HeadFoot& hf, bool header) {
         doc_.closeFooter();
 }
 
+// The paragraph's stops: the list in force from its first column on, and
+// the stops its tab moves go to, of the move's kind and with its leader.
+std::vector<OdtSink::Stop> OdtSink::ParagraphStops(const Paragraph& p) {
+    std::vector<Stop> stops;
+    const ParaLayout& l = p.layout;
+    const int from = std::min(l.firstColumn, l.restColumn);
+    if (l.tabs)
+        for (const TabStop& s : *l.tabs)
+            if (s.column >= from)
+                stops.push_back({s.column, s.type, 0});
+    for (const Item& item : p.items) {
+        if (item.kind != Item::Tab || !item.move.reached)
+            continue;
+        const Stop s{static_cast<uint8_t>(item.move.stopColumn), item.move.type, item.leader};
+        auto at = std::lower_bound(stops.begin(), stops.end(), s.column,
+                                   [](const Stop& a, uint8_t c) { return a.column < c; });
+        if (at != stops.end() && at->column == s.column)
+            *at = s;
+        else
+            stops.insert(at, s);
+    }
+    return stops;
+}
+
+// The stops as libodfgen reads them, positions from the indent at column rest.
+RVNGPropertyListVector OdtSink::StopList(const std::vector<Stop>& stops, int rest) {
+    RVNGPropertyListVector list;
+    for (const Stop& s : stops) {
+        int offset;
+        const std::string_view type = StopType(s.type, offset);
+        RVNGPropertyList tab;
+        tab.insert("style:type", type.data());
+        if (type == "char")
+            tab.insert("style:char", ".");
+        if (s.leader != 0) { // the office suite shows the text only with a style
+            tab.insert("style:leader-style", "solid");
+            tab.insert("style:leader-text", std::string(1, s.leader).c_str());
+        }
+        Inches(tab, "style:position", (s.column - rest) * ColumnTwips + offset);
+        list.append(tab);
+    }
+    return list;
+}
+
 void OdtSink::WriteParagraph(const Paragraph& p, bool breakBefore) {
     const ParaLayout& l = p.layout;
     const int rest = l.restColumn;
@@ -309,37 +354,9 @@ void OdtSink::WriteParagraph(const Paragraph& p, bool breakBefore) {
     if (breakBefore)
         props.insert("fo:break-before", "page");
 
-    // The stops: the list in force from the first column on, and the moves' own.
-    std::vector<TabStop> stops;
-    const int from = std::min(l.firstColumn, rest);
-    if (l.tabs)
-        for (const TabStop& s : *l.tabs)
-            if (s.column >= from)
-                stops.push_back(s);
-    for (const Item& item : p.items) {
-        if (item.kind != Item::Tab || !item.move.reached)
-            continue;
-        const TabStop s{static_cast<uint8_t>(item.move.stopColumn), item.move.type};
-        auto at = std::lower_bound(stops.begin(), stops.end(), s.column,
-                                   [](const TabStop& a, uint8_t c) { return a.column < c; });
-        if (at != stops.end() && at->column == s.column)
-            at->type = s.type;
-        else
-            stops.insert(at, s);
-    }
-    if (!stops.empty()) {
-        RVNGPropertyListVector tabs;
-        for (const TabStop& s : stops) {
-            int offset;
-            RVNGPropertyList tab;
-            tab.insert("style:type", StopType(s.type, offset));
-            if (tab["style:type"]->getStr() == "char")
-                tab.insert("style:char", ".");
-            Inches(tab, "style:position", (s.column - rest) * ColumnTwips + offset);
-            tabs.append(tab);
-        }
-        props.insert("style:tab-stops", tabs);
-    }
+    const std::vector<Stop> stops = ParagraphStops(p);
+    if (!stops.empty())
+        props.insert("style:tab-stops", StopList(stops, rest));
     doc_.openParagraph(props);
 
     bool spanOpen = false;
@@ -363,7 +380,7 @@ void OdtSink::WriteParagraph(const Paragraph& p, bool breakBefore) {
             }
             // One tab character for each stop on the way, the last one being the move's.
             int count = 1;
-            for (const TabStop& s : stops)
+            for (const Stop& s : stops)
                 count += s.column > item.move.from && s.column < item.move.stopColumn;
             for (int i = 0; i < count; ++i)
                 doc_.insertTab();

@@ -57,6 +57,7 @@ class OdtSink : public RenderSink {
         Attributes attrs;
         std::string text; // Text: the UTF-8 text
         TabMove move;     // Tab (fill not kept)
+        char leader;      // Tab: the fill character, 0 for spaces
         uint8_t field;    // Field: the value of code 0xC0
     };
     struct Paragraph {
@@ -69,6 +70,13 @@ class OdtSink : public RenderSink {
     };
 
   private:
+    struct Stop {
+        uint8_t column;
+        char type;   // as TabStop::type
+        char leader; // 0 for none
+    };
+    static std::vector<Stop> ParagraphStops(const Paragraph& p);
+    static librevenge::RVNGPropertyListVector StopList(const std::vector<Stop>& stops, int rest);
     void Body(const Paragraph& p);
     Paragraph Empty(const PageLayout& page) const; // an empty paragraph at the margin
     void OpenSpan(const PageLayout& page);
