@@ -10,7 +10,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 an intermediate stream of text and layout records.  vnkdump lists such a\n\
 stream or renders it as plain text, an HTML page or an ODT file; pfs2vnk-batch\n\
 converts whole archives with workers, reports and renderings beside each\n\
-target.")
+target, PDF/A copies through LibreOffice and SHA-256 manifests for sha256sum.")
+# LibreOffice only for pfs2vnk-batch --render pdfa.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libreoffice-writer-nogui")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)

@@ -113,6 +113,25 @@ double Inches(const std::string& length) {
 
 } // namespace
 
+std::string BodyText(std::string text) {
+    for (const char* block : {"[header]", "[footer]"}) {
+        for (size_t at; (at = text.find(block)) != std::string::npos;)
+            text.erase(at, text.find('\n', text.find("[end of", at)) + 1 - at);
+    }
+    auto alnum = [&](size_t i) { return std::isalnum(static_cast<unsigned char>(text[i])); };
+    for (const char* field : {"[date]", "[time]", "[field]", "#"}) {
+        for (size_t at; (at = text.find(field)) != std::string::npos;) {
+            size_t from = at, to = at + std::string(field).size();
+            while (from > 0 && alnum(from - 1))
+                --from;
+            while (to < text.size() && alnum(to))
+                ++to;
+            text.replace(from, to - from, " ");
+        }
+    }
+    return text;
+}
+
 std::vector<std::string> Words(const std::string& input) {
     std::string text = input;
     for (int d = 0; d < 20; ++d)

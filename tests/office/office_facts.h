@@ -14,6 +14,12 @@
 // as digits.
 std::vector<std::string> Words(const std::string& text);
 
+// The text rendering (vnkdump --text) without its header and footer
+// blocks, and without the stand-ins of its fields ("#", "[date]", "[time]",
+// "[field]") and the letters and digits next to one: the office suite shows
+// the field's value there, which runs into a word that touches it.
+std::string BodyText(std::string text);
+
 // True when the words of want appear in got in order, other words between
 // them or not; a word may be split in got (an office suite or pandoc may
 // part letters where an attribute changes inside a word, "_(and)measured").

@@ -60,29 +60,6 @@ std::string Output(const std::string& command) {
     return out;
 }
 
-// The text rendering without its header and footer blocks, and without the
-// stand-ins of its fields ("#", "[date]", "[time]", "[field]") and the
-// letters and digits next to one: the office suite shows the field's value
-// there, which runs into a word that touches it.
-std::string BodyText(std::string text) {
-    for (const char* block : {"[header]", "[footer]"}) {
-        for (size_t at; (at = text.find(block)) != std::string::npos;)
-            text.erase(at, text.find('\n', text.find("[end of", at)) + 1 - at);
-    }
-    auto alnum = [&](size_t i) { return std::isalnum(static_cast<unsigned char>(text[i])); };
-    for (const char* field : {"[date]", "[time]", "[field]", "#"}) {
-        for (size_t at; (at = text.find(field)) != std::string::npos;) {
-            size_t from = at, to = at + std::string(field).size();
-            while (from > 0 && alnum(from - 1))
-                --from;
-            while (to < text.size() && alnum(to))
-                ++to;
-            text.replace(from, to - from, " ");
-        }
-    }
-    return text;
-}
-
 // "Page size:       612 x 792 pts (letter)" -> 612, 792.
 bool PageSize(const std::string& info, double& w, double& h) {
     const size_t at = info.find("Page size:");

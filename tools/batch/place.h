@@ -17,6 +17,10 @@
 int Place(const WorkerSetup& setup, int slotFd, const char* work, int dirFd,
           const std::string& name, const timespec& mtime, int* step);
 
+// The steps before a rename into place: gives the file work of fromFd the
+// modification time mtime and, with sync, puts it on disk.  0 or an errno.
+int ReadyToPlace(int fromFd, const char* work, const timespec& mtime, bool sync);
+
 // True when name in dirFd is a regular file (not a link to one) with the
 // modification time mtime; its size then goes to *size when given.
 bool InPlace(int dirFd, const std::string& name, const timespec& mtime, off_t* size = nullptr);

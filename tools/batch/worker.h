@@ -13,7 +13,10 @@
 // and renames the target into place with the source's modification time.
 // With renderings asked for, writes them beside a target just put in place,
 // and beside an up-to-date target those that are missing or have another
-// time than the source (see RenderBeside).  Fills r (but for index and ms).
+// time than the source (see RenderBeside).  With fixity, hashes the source
+// before it is translated and the files in place at the end.  A source
+// that changed while it was read (SourceChanged) is reported as changed
+// and its target is not put in place.  Fills r (but for index and ms).
 void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item, Result& r);
 
 // The life of a worker process: reads job indexes (uint32_t) from jobFd

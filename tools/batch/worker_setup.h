@@ -16,6 +16,7 @@ struct WorkerSetup {
     std::string targetDir; // its name, for messages
     bool force = false;
     bool sync = false;
+    bool fixity = false;  // checksums of the source, the target and its renderings
     RenderOptions render; // renderings written beside each target
 };
 
