@@ -1,5 +1,6 @@
 // Trees of documents for the batch converter's tests, runs of the built
-// pfs2vnk-batch, its reports, and a look at the files a process has open.
+// pfs2vnk-batch, its reports, and looks into /proc: the files a process has
+// open, the processes that name a path.
 #pragma once
 
 #include <sys/stat.h>
@@ -60,5 +61,9 @@ std::string PfsTranslation(const std::string& bytes);
 
 // True when the process has the file path open.
 bool HasOpen(pid_t pid, const std::string& path);
+
+// The processes (but this one) whose command line names path, each as
+// "PID: COMMAND LINE".
+std::vector<std::string> ProcessesNaming(const std::string& path);
 
 } // namespace batchtest
