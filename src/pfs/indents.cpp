@@ -111,16 +111,7 @@ void SetSpaceIndents() {
     int fc = TabColumn(f);
     if (TabArray[Lindent][TabStopByte] && TabArray[fc][TabStopByte])
         return;
-    memset(TabArray, 0, sizeof TabArray);
-    if (Lindent != 0) {
-        TabArray[Lindent][TabStopByte] = 1;
-        TabArray[Lindent][TabTypeByte] = 'p';
-    }
-    if (Hindent != 0) {
-        TabArray[fc][TabStopByte] = 1;
-        TabArray[fc][TabTypeByte] = 'p';
-    }
-    SetTabs();
+    SetIndentStops(Lindent != 0 ? Lindent : -1, Hindent != 0 ? fc : -1);
 }
 
 // ------------------------------------------------------------------ writing ---
