@@ -124,17 +124,27 @@ static void CopyPlainRun() {
     // bytes lie below the window's limit and sixteen more fit in the output
     // below its limit, so that no byte of the run could move the window or
     // flush.  The loop below then finishes the run from where this stops.
-    int r = IRead, o = OWrite, k = 16;
-    while (scan::Wide && k == 16 && r + 16 <= ILimit && o >= 0 && o + 16 <= OLimit) {
-        k = scan::CopyBelowHighOr16(InBuf + r, OutBuf + o, pfs::Space, pfs::Asterisk);
-        r += k;
-        o += k;
+    // Both positions move together, so one count of bytes stands for both
+    // tests: room is what lies below the window's limit and fits below the
+    // output's limit.
+    const int r0 = IRead, o0 = OWrite;
+    if (scan::Wide && o0 >= 0) {
+        const int room = ILimit - r0 < OLimit - o0 ? ILimit - r0 : OLimit - o0;
+        const uint8_t* in = InBuf + r0;
+        uint8_t* out = OutBuf + o0;
+        int n = 0, k = 16;
+        while (n + 16 <= room) {
+            k = scan::CopyBelowHighOr16(in + n, out + n, pfs::Space, pfs::Asterisk);
+            n += k;
+            if (k < 16)
+                break;
+        }
+        IPos = (int16_t)(IPos + n);
+        IRead = (int16_t)(r0 + n);
+        OWrite = (int16_t)(o0 + n);
+        if (k < 16) // the run ended at IRead
+            return;
     }
-    IPos = (int16_t)(IPos + (r - IRead));
-    IRead = (int16_t)r;
-    OWrite = (int16_t)o;
-    if (k < 16) // the run ended at r
-        return;
 
     int start = IRead, end = PlainRunEnd(IRead);
     while (start < end) {
