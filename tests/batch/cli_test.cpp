@@ -162,6 +162,23 @@ TEST(BatchProgress, ShowsOneLineInPlaceOnATerminalOnlyAndNotWithQ) {
     EXPECT_EQ(piped.err.find(" left"), std::string::npos);
 }
 
+// -q is silent when every document converts, and still says what went wrong
+// when one did not.
+TEST(BatchProgress, QuietPrintsNothingOnSuccessAndTheSummaryOnAFailure) {
+    Tree tree;
+    TwelveDocuments(tree);
+    auto ok = Batch(tree, {"-q", "src", "dst"});
+    EXPECT_EQ(ok.code, 0);
+    EXPECT_EQ(ok.out + ok.err, "");
+
+    tree.Add("blocked/a.pfs", Document(2000, 1));
+    testfs::WriteFile(tree / "dst/blocked", std::string("a file where the folder goes"));
+    auto failed = Batch(tree, {"-q", "src", "dst"});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_NE(failed.err.find("pfs2vnk-batch: 14 documents in "), std::string::npos) << failed.err;
+}
+
 TEST(BatchWorkFolders, ThoseOfAKilledBatchOnThisMachineAreRemovedOthersKept) {
     Tree tree;
     tree.Add("a.pfs", Document(1000, 1));

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,6 +63,23 @@ struct Spawn {
     long fileSizeLimit = -1; // bytes; -1 for none
     bool asNobody = false;
     size_t readOut = std::string::npos; // standard output bytes read before closing it
+    std::string exe = PFS2VNK_EXE;
+};
+
+// A copy of the program in a folder of its own that every user may enter:
+// a run as "nobody" cannot reach the build tree when the checkout lies in a
+// folder only root may enter (as /root or a mktemp -d folder is).
+class ReachableCopy {
+  public:
+    ReachableCopy() {
+        chmod(dir_.path().c_str(), 0755);
+        std::filesystem::copy_file(PFS2VNK_EXE, path());
+        chmod(path().c_str(), 0755);
+    }
+    std::string path() const { return dir_ / "pfs2vnk"; }
+
+  private:
+    testfs::TempDir dir_;
 };
 
 struct Ended {
@@ -112,7 +130,7 @@ Ended RunAs(const std::string& dir, const Spawn& s) {
             ev.push_back(const_cast<char*>(e.c_str()));
         av.push_back(nullptr);
         ev.push_back(nullptr);
-        execve(PFS2VNK_EXE, av.data(), ev.data());
+        execve(s.exe.c_str(), av.data(), ev.data());
         _exit(127);
     }
     close(out[1]);
@@ -302,6 +320,9 @@ TEST_F(Safety, StaleMessageFileIsNotReported) {
     ASSERT_EQ(chmod((dir / "d").c_str(), 0555), 0);
     Spawn s{{"doc.pfs", "d/t", "1"}};
     s.asNobody = root;
+    ReachableCopy copy;
+    if (root)
+        s.exe = copy.path();
     r = RunAs(dir.path(), s);
     chmod((dir / "d").c_str(), 0755);
     EXPECT_EQ(r.code, 24);

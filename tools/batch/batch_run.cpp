@@ -129,8 +129,14 @@ int RunBatch(const Options& opts, const std::vector<WorkItem>& items, int source
     run.EmitRest();
     run.progress.Finish();
     const bool reportOk = run.report.Close();
-    PrintSummary(stderr, run.tally,
-                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    // A rendering asked for and not written fails the batch, not the document.
+    const bool failed = run.tally.Failures() > 0 || run.tally.renderFailures > 0;
+    const bool stopped = end == PoolEnd::Interrupted || end == PoolEnd::NoSpace;
+    // Quiet, as rsync -q is: nothing at all when every document converted,
+    // the summary when something went wrong.
+    if (!opts.quiet || failed || stopped || !reportOk)
+        PrintSummary(stderr, run.tally,
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     if (!reportOk)
         std::fprintf(stderr, "pfs2vnk-batch: the report %s could not be written\n",
                      opts.report.c_str());
@@ -143,7 +149,5 @@ int RunBatch(const Options& opts, const std::vector<WorkItem>& items, int source
                      opts.target.c_str(), static_cast<size_t>(run.tally.done), items.size());
         return ExitFailures;
     }
-    // A rendering asked for and not written fails the batch, not the document.
-    const bool failed = run.tally.Failures() > 0 || run.tally.renderFailures > 0;
     return failed || !reportOk ? ExitFailures : ExitOk;
 }

@@ -32,7 +32,7 @@ const char Help[] = "Converts every PFS document under SOURCE_DIR into TARGET_DI
                     "  --render KINDS also write NAME.txt and/or NAME.html beside each target\n"
                     "                 (KINDS: text, html or text,html)\n"
                     "  --codepage CP  code page of the renderings (default CP437)\n"
-                    "  -q             no progress display\n"
+                    "  -q             quiet: no progress; the summary only when something failed\n"
                     "  -h, --help     this help\n"
                     "  --version      the version\n";
 
