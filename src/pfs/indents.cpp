@@ -43,6 +43,12 @@ static int CountSpaces(int i) {
 // Index of the first line end or end-of-text byte from index p on (the
 // scan is by InAt, so it always ends: 0 lies beyond the array).
 static int LineEndFrom(int p) {
+    while (scan::Wide && p >= 0 && p + 16 <= InBufSize) {
+        int k = scan::FirstAtMostOrEqual16(InBuf + p, pfs::LineEnd3, pfs::EndOfText);
+        if (k < 16)
+            return p + k;
+        p += 16;
+    }
     while (scan::Enabled && p >= 0 && p + 8 <= InBufSize) {
         uint64_t w = scan::Load8(InBuf + p);
         uint64_t stop = scan::Below(w, pfs::LineEnd3 + 1) | scan::Equal(w, pfs::EndOfText);
