@@ -88,8 +88,8 @@ static FILE* OpenTarget(const char* name) {
         ErrType = ErrOverwrite;
         ok = false;
     }
-    if (ok && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0)
-        ok = false;
+    if (ok && S_ISREG(st.st_mode) && st.st_size != 0 && ftruncate(fd, 0) != 0)
+        ok = false; // a new or empty file needs no cut
     FILE* fp = ok ? fdopen(fd, "w+") : nullptr;
     if (fp == nullptr) {
         close(fd);
@@ -170,10 +170,15 @@ void FlushOutFile() {
 // removes a named target that received nothing.
 // Only a regular file is ever removed: a device or anything else named as
 // the target (/dev/null, /dev/full) reports a length of 0 whatever was
-// written to it, and its name must survive the run.
-static bool IsRegularFile(FILE* f) {
+// written to it, and its name must survive the run.  A named regular
+// file's length is its size; anything else is asked for it by a seek to its
+// end (standard output too, where the report may follow the stream).
+static long OutLength(bool* regular) {
     struct stat st;
-    return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
+    *regular = fstat(fileno(OutFile), &st) == 0 && S_ISREG(st.st_mode);
+    if (*regular && OutFile != stdout)
+        return (long)st.st_size;
+    return fseek(OutFile, 0, SEEK_END) == 0 ? ftell(OutFile) : -1;
 }
 
 void EndOut() {
@@ -182,10 +187,8 @@ void EndOut() {
     // Everything is written: from here on the target is the run's result.
     OutCreatedFd = -1;
     OutCreatedName = nullptr;
-    long outLen = -1;
-    bool regular = OutFile != nullptr && IsRegularFile(OutFile);
-    if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0)
-        outLen = ftell(OutFile);
+    bool regular = false;
+    long outLen = OutFile != nullptr ? OutLength(&regular) : -1;
     long inPos = InFile != nullptr ? ftell(InFile) : -1;
     if (outLen >= 0) {
         // Standard output is only flushed: the end-of-run report may still
