@@ -167,7 +167,8 @@ void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item,
         RenderBeside(setup, slotFd, dirFd, base, src.st_mtim, false, r);
     }
     close(srcFd);
-    unlinkat(slotFd, WorkFileName, 0);
+    if (r.status != Status::Ok && r.status != Status::UpToDate) // else renamed away or never made
+        unlinkat(slotFd, WorkFileName, 0);
 }
 
 [[noreturn]] void RunWorker(const WorkerSetup& setup, int slotFd, int jobFd, int resultFd) {
