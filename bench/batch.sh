@@ -154,7 +154,7 @@ rm -rf "$WORK"/old.*
 # -------------------------------------------------------------- checking ---
 
 rm -rf "$DST"
-"$BATCH" -q -j 2 "$SRC" "$DST" 2> "$WORK/first.txt" || true
+"$BATCH" -j 2 "$SRC" "$DST" 2> "$WORK/first.txt" || true
 bad=0
 while IFS= read -r f; do
     rel=${f#"$SRC"/}
