@@ -16,7 +16,8 @@
 //                    positional arguments taken from its lines.
 //   CheckErrMsg      the bytes as the error message file, read back.
 //   CheckVnkDump     the bytes as an intermediate stream, listed and counted,
-//                    and rendered as text and as an HTML page.
+//                    and rendered as text, as an HTML page and (in a build
+//                    with the ODT export) as an ODT package.
 #pragma once
 
 #include <fcntl.h>
@@ -45,6 +46,11 @@
 #include "pfs/paragraph.h"
 #include "pfs/read_input.h"
 #include "render.h"
+#ifdef RENDER_HAVE_ODT
+#include <zip.h>
+
+#include "odt.h"
+#endif
 
 namespace fuzzentry {
 
@@ -522,9 +528,57 @@ inline int RenderInto(bool html, const uint8_t* data, size_t size, std::string& 
     return status;
 }
 
+#ifdef RENDER_HAVE_ODT
+// The ODT package of the bytes: it ends as the listing does, and libzip
+// opens it (consistency checks on) with the file "mimetype" first, stored,
+// holding the media type, and the four parts after it.
+inline const char* CheckOdt(const uint8_t* data, size_t size, int listed) {
+    char* buf = nullptr;
+    size_t len = 0;
+    FILE* mem = open_memstream(&buf, &len);
+    static FILE* sink = fopen("/dev/null", "w");
+    if (mem == nullptr || sink == nullptr)
+        abort();
+    const int status = vnkdump::RenderOdt(data, size, mem, sink, "CP437", "fuzz");
+    fclose(mem);
+    const std::string package(buf, len);
+    free(buf);
+    if (status != listed)
+        return "the ODT must end as the listing does";
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* src = zip_source_buffer_create(package.data(), package.size(), 0, &error);
+    zip_t* za = src ? zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+    zip_error_fini(&error);
+    if (za == nullptr) {
+        if (src)
+            zip_source_free(src);
+        return "libzip must open the ODT package";
+    }
+    const char* why = nullptr;
+    zip_stat_t st;
+    std::string mime(64, '\0');
+    zip_file_t* f = zip_fopen_index(za, 0, 0);
+    const zip_int64_t got = f ? zip_fread(f, mime.data(), mime.size()) : -1;
+    if (f)
+        zip_fclose(f);
+    if (zip_stat_index(za, 0, 0, &st) != 0 || std::strcmp(st.name, "mimetype") != 0 ||
+        st.comp_method != ZIP_CM_STORE)
+        why = "the package's first file must be mimetype, stored";
+    else if (got < 0 || mime.substr(0, static_cast<size_t>(got)) != vnkdump::OdtMimeType)
+        why = "mimetype must hold the media type of ODT";
+    for (const char* part : {"META-INF/manifest.xml", "content.xml", "styles.xml", "meta.xml"})
+        if (why == nullptr && zip_name_locate(za, part, 0) < 0)
+            why = "a part of the package is missing";
+    zip_close(za); // also frees src
+    return why;
+}
+#endif
+
 // The bytes as an intermediate stream, listed, summarised and rendered: each
 // ends with 0, or 1 after reporting a record cut off by the end, and all
-// agree; the text is valid UTF-8 and the page is valid UTF-8 and well formed.
+// agree; the text is valid UTF-8 and the page is valid UTF-8 and well formed;
+// the ODT package opens with its mimetype first.
 inline const char* CheckVnkDump(const uint8_t* data, size_t size) {
     static FILE* sink = fopen("/dev/null", "w");
     if (sink == nullptr)
@@ -547,6 +601,10 @@ inline const char* CheckVnkDump(const uint8_t* data, size_t size) {
         return "the page must end as the listing does";
     if (!ValidUtf8(page))
         return "the page must be valid UTF-8";
+#ifdef RENDER_HAVE_ODT
+    if (const char* why = CheckOdt(p, size, listed))
+        return why;
+#endif
     return CheckPage(page);
 }
 

@@ -8,8 +8,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "converter of PFS word-processor documents
 set(CPACK_PACKAGE_DESCRIPTION
   "pfs2vnk reads a word-processor document in the PFS format and writes it as\n\
 an intermediate stream of text and layout records.  vnkdump lists such a\n\
-stream or renders it as plain text or an HTML page; pfs2vnk-batch converts\n\
-whole archives with workers, reports and renderings beside each target.")
+stream or renders it as plain text, an HTML page or an ODT file; pfs2vnk-batch\n\
+converts whole archives with workers, reports and renderings beside each\n\
+target, PDF/A copies through LibreOffice and SHA-256 manifests for sha256sum.")
+# LibreOffice only for pfs2vnk-batch --render pdfa.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libreoffice-writer-nogui")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)

@@ -150,4 +150,18 @@ pid_t WorkerOn(pid_t batch, const std::string& path) {
     return -1;
 }
 
+std::vector<std::string> ProcessesNaming(const std::string& path) {
+    std::vector<std::string> found;
+    for (const auto& e : fs::directory_iterator("/proc")) {
+        const std::string pid = e.path().filename();
+        if (pid.find_first_not_of("0123456789") != std::string::npos ||
+            pid == std::to_string(getpid()))
+            continue;
+        const std::string cmd = testfs::ReadFile(e.path() / "cmdline");
+        if (cmd.find(path) != std::string::npos)
+            found.push_back(pid + ": " + cmd);
+    }
+    return found;
+}
+
 } // namespace batchtest

@@ -64,4 +64,8 @@ std::string PfsTranslation(const std::string& bytes);
 // is found, so that it is still on that document whatever the test does next.
 pid_t WorkerOn(pid_t batch, const std::string& path);
 
+// The processes (but this one) whose command line names path, each as
+// "PID: COMMAND LINE".
+std::vector<std::string> ProcessesNaming(const std::string& path);
+
 } // namespace batchtest

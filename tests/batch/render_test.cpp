@@ -1,5 +1,5 @@
-// pfs2vnk-batch --render: the text and HTML renderings beside each target,
-// compared with what vnkdump prints for that target.
+// pfs2vnk-batch --render: the text, HTML and ODT renderings beside each
+// target, compared with what vnkdump prints for that target.
 
 #include <sys/stat.h>
 
@@ -103,6 +103,42 @@ TEST(BatchRender, ARenderingThatCannotBePlacedFailsTheBatchButNotTheDocument) {
     EXPECT_TRUE(testfs::Exists(tree / "dst/a.pfs.html"));
     EXPECT_NE(run.err.find("  renderings   1 written, 1 failed\n"), std::string::npos) << run.err;
 }
+
+#ifdef RENDER_HAVE_ODT
+// The package beside each ok target is byte for byte what vnkdump --odt writes
+// for the target (the title is the source's name, the same both ways); with
+// text beside it, and once only.
+TEST(BatchRender, TheOdtBesideEachTargetIsWhatVnkdumpWrites) {
+    Tree tree;
+    tree.AddMixed();
+    auto run = Batch(tree, {"--render", "odt,text", "--report", "r.jsonl", "src", "dst"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    size_t packages = 0;
+    for (const auto& [rel, j] : BySource(ReadReport(testfs::ReadFile(tree / "r.jsonl")), "src")) {
+        if (j["status"] != "ok") {
+            EXPECT_FALSE(testfs::Exists(tree / ("dst/" + rel + ".odt"))) << rel;
+            continue;
+        }
+        EXPECT_EQ(j["rendered"], Kinds({"text", "odt"})) << rel;
+        EXPECT_EQ(testfs::ReadFile(tree / ("dst/" + rel + ".odt")),
+                  Vnkdump(tree, {"--odt", "dst/" + rel + ".vnk"}))
+            << rel;
+        EXPECT_EQ(MTimeNs(tree / ("dst/" + rel + ".odt")), MTimeNs(tree / ("src/" + rel)));
+        ++packages;
+    }
+    EXPECT_EQ(packages, 8u);
+    run = Batch(tree, {"--render", "odt", "--report", "r.jsonl", "src", "dst"});
+    EXPECT_EQ(run.err.find("renderings"), std::string::npos) << "nothing to render again";
+}
+#else
+TEST(BatchRender, OdtIsRefusedInABuildWithoutIt) {
+    Tree tree;
+    tree.AddMixed();
+    auto run = Batch(tree, {"--render", "odt", "src", "dst"});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.err.find("libodfgen-dev"), std::string::npos) << run.err;
+}
+#endif
 
 TEST(BatchRender, TheCodePageReachesTheRenderingsAndBadValuesAreUsageErrors) {
     Tree tree;

@@ -1,4 +1,4 @@
-// Covers tools/vnkdump/render.cpp, render_text.cpp and render_html.cpp.
+// Covers tools/render/render.cpp, render_text.cpp and render_html.cpp.
 // The inspector's renderings: plain text and the HTML page, from hand-built
 // streams and from the translations of the example documents.
 

@@ -52,8 +52,8 @@ TEST(VnkdumpProgram, ArgumentsAndExitStatuses) {
     testfs::WriteFile(dir / "tiny.vnk", stream);
     testfs::WriteFile(dir / "cut.vnk", stream + Bytes{0x00, 0x65, 0x02, 0x90});
     const std::string tiny = dir / "tiny.vnk",
-                      usage =
-                          "usage: vnkdump [--stats | --text | --html] [--codepage NAME] FILE|-\n";
+                      usage = "usage: vnkdump [--stats | --text | --html | --odt] [--codepage "
+                              "NAME] [-o OUT] FILE|-\n";
     const std::pair<std::string, Result> cases[] = {
         {tiny, {0, listing, ""}},
         {"- <" + tiny, {0, listing, ""}},

@@ -13,7 +13,10 @@
 #include <cstring>
 
 #include "common/error_codes.h"
+#include "fixity.h"
 #include "interrupt.h"
+#include "manifest.h"
+#include "pdfa.h"
 #include "pool.h"
 #include "progress.h"
 #include "report.h"
@@ -27,23 +30,55 @@ const char ReservedNote[] = "the name is kept for the batch's working folders";
 struct Run {
     const Options& opts;
     const std::vector<WorkItem>& items;
+    int sourceFd;
     std::vector<Result> results;
     size_t emitted = 0; // report lines written, in list order
     ReportFile report;
+    Manifest manifest;
     Tally tally;
     Progress progress;
 
     void Emit(size_t i) {
         const std::string& rel = items[i].rel;
-        report.Write(ReportLine(opts.source + "/" + rel, opts.target + "/" + TargetName(rel),
-                                results[i], opts.render.Any()));
+        const Result& r = results[i];
+        report.Write(ReportLine(opts.source + "/" + rel, opts.target + "/" + TargetName(rel), r,
+                                opts.render.Any(), WantsFixity(opts)));
+        for (int slot = HashSource + 1; slot < HashSlots; ++slot)
+            if ((r.hashed >> slot) & 1)
+                manifest.Add(HexDigest(r.digests[slot]), rel + "." + HashExtension(slot));
     }
-    void Take(const Result& r) {
-        results[r.index] = r;
+    void Take(const Result& in) {
+        Result& r = results[in.index] = in;
+        // A worker that crashed or overran took its checksum of the source
+        // along, and the batch's own results read nothing: the source is
+        // read here instead (a regular file only).
+        Digest d;
+        if (WantsFixity(opts) && !((r.hashed >> HashSource) & 1) && items[r.index].regular &&
+            r.status != Status::NotRegular && Sha256File(sourceFd, items[r.index].rel, d))
+            PutDigest(r, HashSource, d);
+        if (r.pdfWanted) {
+            r.done = false; // until its PDF is made (MakePdfs)
+            return;
+        }
+        Finish(r);
+    }
+    void Finish(Result& r) {
+        r.done = true;
         tally.Add(r);
         while (emitted < results.size() && results[emitted].done)
             Emit(emitted++);
         progress.Update(tally);
+    }
+    // Documents whose PDF was not made when the batch was stopped.
+    void GiveUpPdfs() {
+        for (Result& r : results)
+            if (r.pdfWanted) {
+                r.pdfWanted = false;
+                if (r.renderError[0] == '\0')
+                    std::snprintf(r.renderError, sizeof r.renderError,
+                                  "pdf: not made, the batch was stopped");
+                Finish(r);
+            }
     }
     // Whatever is done but not yet written (after a stop).
     void EmitRest() {
@@ -88,14 +123,21 @@ int RunBatch(const Options& opts, const std::vector<WorkItem>& items, int source
     const auto start = std::chrono::steady_clock::now();
     Run run{opts,
             items,
+            sourceFd,
             std::vector<Result>(items.size()),
             0,
+            {},
             {},
             {},
             Progress(!opts.quiet, static_cast<int64_t>(items.size()), TotalBytes(items))};
     if (!opts.report.empty() && !run.report.Open(opts.report)) {
         std::fprintf(stderr, "pfs2vnk-batch: cannot write the report %s: %s\n", opts.report.c_str(),
                      std::strerror(errno));
+        return ExitUsage;
+    }
+    if (!opts.manifest.empty() && !run.manifest.Open(opts.manifest)) {
+        std::fprintf(stderr, "pfs2vnk-batch: cannot write the manifest %s: %s\n",
+                     opts.manifest.c_str(), std::strerror(errno));
         return ExitUsage;
     }
     std::vector<uint32_t> queue;
@@ -117,7 +159,8 @@ int RunBatch(const Options& opts, const std::vector<WorkItem>& items, int source
         RemoveWorkFolders(folders);
         return ExitFailures;
     }
-    PoolSetup setup{{&items, sourceFd, targetFd, opts.target, opts.force, opts.sync, opts.render},
+    PoolSetup setup{{&items, sourceFd, targetFd, opts.target, opts.force, opts.sync,
+                     WantsFixity(opts), opts.render},
                     &folders,
                     jobs,
                     opts.timeout};
@@ -125,21 +168,32 @@ int RunBatch(const Options& opts, const std::vector<WorkItem>& items, int source
                             : RunPool(
                                   setup, queue, [&](Result& r) { run.Take(r); },
                                   [&] { run.progress.Update(run.tally); });
+    if (end == PoolEnd::Finished && opts.render.pdf &&
+        MakePdfs(
+            opts, items, run.results, targetFd, folders.runFd, [&](Result& r) { run.Finish(r); },
+            [&] { run.progress.Update(run.tally); }) == OfficeEnd::Interrupted)
+        end = PoolEnd::Interrupted;
+    run.GiveUpPdfs();
     RemoveWorkFolders(folders);
     run.EmitRest();
     run.progress.Finish();
     const bool reportOk = run.report.Close();
+    const bool manifestOk = opts.manifest.empty() || run.manifest.Commit();
     // A rendering asked for and not written fails the batch, not the document.
     const bool failed = run.tally.Failures() > 0 || run.tally.renderFailures > 0;
     const bool stopped = end == PoolEnd::Interrupted || end == PoolEnd::NoSpace;
     // Quiet, as rsync -q is: nothing at all when every document converted,
     // the summary when something went wrong.
-    if (!opts.quiet || failed || stopped || !reportOk)
-        PrintSummary(stderr, run.tally,
-                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (!opts.quiet || failed || stopped || !reportOk || !manifestOk)
+        PrintSummary(
+            stderr, run.tally,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     if (!reportOk)
         std::fprintf(stderr, "pfs2vnk-batch: the report %s could not be written\n",
                      opts.report.c_str());
+    if (!manifestOk)
+        std::fprintf(stderr, "pfs2vnk-batch: the manifest %s could not be written\n",
+                     opts.manifest.c_str());
     if (end == PoolEnd::Interrupted)
         return ExitInterrupted + StopSignal();
     if (end == PoolEnd::NoSpace) {
@@ -149,5 +203,5 @@ int RunBatch(const Options& opts, const std::vector<WorkItem>& items, int source
                      opts.target.c_str(), static_cast<size_t>(run.tally.done), items.size());
         return ExitFailures;
     }
-    return failed || !reportOk ? ExitFailures : ExitOk;
+    return failed || !reportOk || !manifestOk ? ExitFailures : ExitOk;
 }

@@ -20,6 +20,7 @@
 
 #include "batch_run.h"
 #include "interrupt.h"
+#include "office.h"
 #include "options.h"
 #include "shard.h"
 #include "walk.h"
@@ -81,6 +82,21 @@ int List(const Options& opts, const std::vector<WorkItem>& items) {
     return std::fflush(stdout) == 0 ? ExitOk : ExitFailures;
 }
 
+// With --render pdfa, LibreOffice must be there before anything is converted.
+std::string CheckSoffice(Options& opts) {
+    if (!opts.render.pdf || opts.list)
+        return "";
+    const std::string found = FindSoffice(opts.soffice);
+    if (!found.empty()) {
+        opts.soffice = found;
+        return "";
+    }
+    if (!opts.soffice.empty())
+        return "--soffice " + opts.soffice + " is not a program that can be run";
+    return "--render pdfa needs LibreOffice, and there is no soffice on PATH; install the Debian "
+           "package libreoffice-writer-nogui, or name the program with --soffice PATH";
+}
+
 int OpenFolderFd(const std::string& path) {
     return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
@@ -97,6 +113,8 @@ int main(int argc, char** argv) {
     case ParseOutcome::Run:
         break;
     }
+    if (std::string error = CheckSoffice(opts); !error.empty())
+        return Trouble(error);
     StripSlashes(opts.source);
     StripSlashes(opts.target);
     struct stat st;

@@ -18,29 +18,34 @@ namespace {
 
 const char Usage[] = "usage: pfs2vnk-batch [options] SOURCE_DIR TARGET_DIR\n";
 
-const char Help[] = "Converts every PFS document under SOURCE_DIR into TARGET_DIR, in parallel.\n"
-                    "\n"
-                    "  -j N           documents converted at once (default: the number of "
-                    "processors)\n"
-                    "  --report FILE  one JSON object per document (JSON Lines); \"-\" for "
-                    "standard output\n"
-                    "  --force        convert again even when the target is up to date\n"
-                    "  --shard K/N    convert only the K-th of N disjoint shares of the work\n"
-                    "  --list         print the work (one source path a line), convert nothing\n"
-                    "  --timeout S    per-document time limit in seconds (default 60; 0: none)\n"
-                    "  --sync         put each target on disk before it is renamed into place\n"
-                    "  --render KINDS also write NAME.txt and/or NAME.html beside each target\n"
-                    "                 (KINDS: text, html or text,html)\n"
-                    "  --codepage CP  code page of the renderings (default CP437)\n"
-                    "  -q             quiet: no progress; the summary only when something failed\n"
-                    "  -h, --help     this help\n"
-                    "  --version      the version\n";
+const char Help[] =
+    "Converts every PFS document under SOURCE_DIR into TARGET_DIR, in parallel.\n"
+    "\n"
+    "  -j N           documents converted at once (default: the number of processors)\n"
+    "  --report FILE  one JSON object per document (JSON Lines); \"-\" for standard output\n"
+    "  --manifest FILE  SHA-256 of every target and rendering, in the format of\n"
+    "                 sha256sum (verify with: cd TARGET_DIR && sha256sum -c FILE)\n"
+    "  --force        convert again even when the target is up to date\n"
+    "  --shard K/N    convert only the K-th of N disjoint shares of the work\n"
+    "  --list         print the work (one source path a line), convert nothing\n"
+    "  --timeout S    per-document time limit in seconds (default 60; 0: none)\n"
+    "  --sync         put each target on disk before it is renamed into place\n"
+    "  --render KINDS also write renderings beside each target, KINDS a comma-\n"
+    "                 separated list: text (NAME.txt), html (NAME.html), odt\n"
+    "                 (NAME.odt), pdfa (NAME.pdf in PDF/A-2b by LibreOffice, with\n"
+    "                 NAME.odt)\n"
+    "  --soffice PATH the LibreOffice program for pdfa (default: soffice on PATH)\n"
+    "  --codepage CP  code page of the renderings (default CP437)\n"
+    "  -q             quiet: no progress; the summary only when something failed\n"
+    "  -h, --help     this help\n"
+    "  --version      the version\n";
 
 // The most workers a batch starts, whatever -j says.
 constexpr long MaxJobs = 1024;
 
 enum LongOnly {
     OptReport = 256,
+    OptManifest,
     OptForce,
     OptShard,
     OptList,
@@ -48,11 +53,13 @@ enum LongOnly {
     OptSync,
     OptRender,
     OptCodePage,
+    OptSoffice,
     OptVersion
 };
 
 const option LongOptions[] = {
     {"report", required_argument, nullptr, OptReport},
+    {"manifest", required_argument, nullptr, OptManifest},
     {"force", no_argument, nullptr, OptForce},
     {"shard", required_argument, nullptr, OptShard},
     {"list", no_argument, nullptr, OptList},
@@ -60,6 +67,7 @@ const option LongOptions[] = {
     {"sync", no_argument, nullptr, OptSync},
     {"render", required_argument, nullptr, OptRender},
     {"codepage", required_argument, nullptr, OptCodePage},
+    {"soffice", required_argument, nullptr, OptSoffice},
     {"quiet", no_argument, nullptr, 'q'},
     {"jobs", required_argument, nullptr, 'j'},
     {"help", no_argument, nullptr, 'h'},
@@ -105,10 +113,11 @@ bool ReadSeconds(const char* text, double* out) {
     return true;
 }
 
-// A comma-separated list of "text" and "html" (each at most once counts);
-// false for an empty list, an empty item or any other word.
+// A comma-separated list of "text", "html", "odt" and "pdfa" (each at most
+// once counts); false for an empty list, an empty item or any other word.
+// The PDF is made from the ODT, so pdfa brings odt along.
 bool ReadRender(std::string_view text, RenderOptions& render) {
-    render.text = render.html = false;
+    render.text = render.html = render.odt = render.pdf = false;
     for (;;) {
         const size_t comma = text.find(',');
         const std::string_view word = text.substr(0, comma);
@@ -116,6 +125,10 @@ bool ReadRender(std::string_view text, RenderOptions& render) {
             render.text = true;
         else if (word == "html")
             render.html = true;
+        else if (word == "odt")
+            render.odt = true;
+        else if (word == "pdfa")
+            render.odt = render.pdf = true;
         else
             return false;
         if (comma == std::string_view::npos)
@@ -170,6 +183,11 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
                 return Bad("--report wants a file name or -", optarg);
             opts.report = optarg;
             break;
+        case OptManifest:
+            if (optarg[0] == '\0' || std::strcmp(optarg, "-") == 0)
+                return Bad("--manifest wants a file name", optarg);
+            opts.manifest = optarg;
+            break;
         case OptForce:
             opts.force = true;
             break;
@@ -189,7 +207,18 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
             break;
         case OptRender:
             if (!ReadRender(optarg, opts.render))
-                return Bad("--render wants text, html or text,html", optarg);
+                return Bad("--render wants text, html, odt and pdfa, comma-separated", optarg);
+#ifndef RENDER_HAVE_ODT
+            if (opts.render.odt)
+                return Bad("--render odt and pdfa are not in this build; they need the Debian "
+                           "packages librevenge-dev, libodfgen-dev and libzip-dev",
+                           optarg);
+#endif
+            break;
+        case OptSoffice:
+            if (optarg[0] == '\0')
+                return Bad("--soffice wants the name of a program", optarg);
+            opts.soffice = optarg;
             break;
         case OptCodePage:
             opts.render.codepage = optarg;
@@ -203,6 +232,8 @@ ParseOutcome ParseOptions(int argc, char** argv, Options& opts) {
     }
     if (CheckCodePage(opts, codepageGiven) != ParseOutcome::Run)
         return ParseOutcome::BadUsage;
+    if (!opts.soffice.empty() && !opts.render.pdf)
+        return Bad("--soffice applies to --render pdfa only", opts.soffice.c_str());
     if (argc - optind != 2) {
         std::fprintf(stderr, "pfs2vnk-batch: wants SOURCE_DIR and TARGET_DIR\n%s", Usage);
         return ParseOutcome::BadUsage;

@@ -12,20 +12,24 @@
 #include "common/error_codes.h"
 #include "interrupt.h"
 
+int ReadyToPlace(int fromFd, const char* work, const timespec& mtime, bool sync) {
+    const timespec times[2] = {{0, UTIME_OMIT}, mtime};
+    if (utimensat(fromFd, work, times, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    if (!sync)
+        return 0;
+    int fd = openat(fromFd, work, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    int e = fd >= 0 && fsync(fd) == 0 ? 0 : errno;
+    if (fd >= 0)
+        close(fd);
+    return e;
+}
+
 int Place(const WorkerSetup& setup, int slotFd, const char* work, int dirFd,
           const std::string& name, const timespec& mtime, int* step) {
     *step = ErrWrite;
-    const timespec times[2] = {{0, UTIME_OMIT}, mtime};
-    if (utimensat(slotFd, work, times, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
-    if (setup.sync) {
-        int fd = openat(slotFd, work, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        int e = fd >= 0 && fsync(fd) == 0 ? 0 : errno;
-        if (fd >= 0)
-            close(fd);
-        if (e != 0)
-            return e;
-    }
+    if (int e = ReadyToPlace(slotFd, work, mtime, setup.sync); e != 0)
+        return e;
     *step = ErrTargetOpen;
     HoldStop(); // a file in place must reach the report
     return renameat(slotFd, work, dirFd, name.c_str()) == 0 ? 0 : errno;

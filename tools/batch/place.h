@@ -6,7 +6,7 @@
 #include <ctime>
 #include <string>
 
-#include "worker.h"
+#include "worker_setup.h"
 
 // Gives the file work of the working folder slotFd the modification time
 // mtime, puts it on disk first with --sync, and renames it to name in dirFd.
@@ -16,6 +16,10 @@
 // rename, ErrTargetOpen for the rename).
 int Place(const WorkerSetup& setup, int slotFd, const char* work, int dirFd,
           const std::string& name, const timespec& mtime, int* step);
+
+// The steps before a rename into place: gives the file work of fromFd the
+// modification time mtime and, with sync, puts it on disk.  0 or an errno.
+int ReadyToPlace(int fromFd, const char* work, const timespec& mtime, bool sync);
 
 // True when name in dirFd is a regular file (not a link to one) with the
 // modification time mtime; its size then goes to *size when given.

@@ -60,9 +60,11 @@ void CloseFd(int& fd) {
     fd = -1;
 }
 
-[[noreturn]] void WorkerMain(Pool& pool, size_t me, pid_t batch, int jobFd, int resultFd) {
+[[noreturn]] void WorkerMain(Pool& pool, size_t me, pid_t batch, int jobFd, int resultFd,
+                             const sigset_t& mask) {
     WorkerSignals();
-    prctl(PR_SET_PDEATHSIG, SIGKILL); // a batch killed outright takes its workers along
+    sigprocmask(SIG_SETMASK, &mask, nullptr); // a SIGTERM held since the fork ends it now
+    prctl(PR_SET_PDEATHSIG, SIGKILL);         // a batch killed outright takes its workers along
     if (getppid() != batch)
         _exit(0); // it was gone before that was set
     for (Slot& s : pool.slots) {
@@ -84,12 +86,19 @@ bool Spawn(Pool& pool, size_t i) {
     ClearSlot(pool.setup.folders->slotFds[i]);
     std::fflush(nullptr); // a child must not inherit unwritten output
     const pid_t batch = getpid();
+    // SIGTERM is held from before the fork until the worker has its own
+    // handler: a worker stopped at once must not run the batch's.
+    sigset_t term, mask;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    sigprocmask(SIG_BLOCK, &term, &mask);
     pid_t pid = fork();
     if (pid == 0) {
         close(job[1]);
         close(res[0]);
-        WorkerMain(pool, i, batch, job[0], res[1]);
+        WorkerMain(pool, i, batch, job[0], res[1], mask);
     }
+    sigprocmask(SIG_SETMASK, &mask, nullptr);
     close(job[0]);
     close(res[1]);
     if (pid < 0) {

@@ -1,4 +1,4 @@
-// Rendering a target beside it, through the vnkdump library, in process.
+// Rendering a target beside it, through the rendering library, in process.
 //
 // The target is read back whole from the target folder (opened with
 // O_NOFOLLOW and O_NONBLOCK, and checked to be a regular file): a stream is
@@ -24,6 +24,9 @@
 #include "common/error_codes.h"
 #include "place.h"
 #include "render.h"
+#ifdef RENDER_HAVE_ODT
+#include "odt.h"
+#endif
 
 namespace {
 
@@ -35,10 +38,30 @@ struct Kind {
 };
 
 const Kind Kinds[] = {{RenderedText, ".txt", "doc.txt", "text"},
-                      {RenderedHtml, ".html", "doc.html", "html"}};
+                      {RenderedHtml, ".html", "doc.html", "html"},
+                      {RenderedOdt, ".odt", "doc.odt", "odt"}};
 
 bool Asked(const RenderOptions& render, const Kind& k) {
-    return k.bit == RenderedText ? render.text : render.html;
+    return k.bit == RenderedText ? render.text : k.bit == RenderedHtml ? render.html : render.odt;
+}
+
+// Renders stream as k to out; 0, 1 (a truncated stream, rendered up to the
+// cut) or 2 (an unknown code page, or a package that could not be made).
+int RenderKind(const Kind& k, const std::vector<uint8_t>& stream, FILE* out, FILE* notes,
+               const char* cp, const std::string& target) {
+    switch (k.bit) {
+    case RenderedText:
+        return vnkdump::RenderText(stream.data(), stream.size(), out, notes, cp);
+    case RenderedHtml:
+        return vnkdump::RenderHtml(stream.data(), stream.size(), out, notes, cp, target.c_str());
+    default:
+#ifdef RENDER_HAVE_ODT
+        return vnkdump::RenderOdt(stream.data(), stream.size(), out, notes, cp,
+                                  vnkdump::StreamTitle(target).c_str());
+#else
+        return 2; // the command line refuses --render odt in such a build
+#endif
+    }
 }
 
 // Reads the regular file name of dirFd whole; false with errno set.
@@ -87,14 +110,12 @@ int WriteRendering(const Kind& k, const RenderOptions& render, const std::vector
     FILE* notes = open_memstream(&noteText, &noteSize);
     int e = notes == nullptr ? ENOMEM : 0;
     if (notes != nullptr) {
-        const char* cp = render.codepage.c_str();
-        const int status =
-            k.bit == RenderedText
-                ? vnkdump::RenderText(stream.data(), stream.size(), out, notes, cp)
-                : vnkdump::RenderHtml(stream.data(), stream.size(), out, notes, cp, title.c_str());
+        const int status = RenderKind(k, stream, out, notes, render.codepage.c_str(), title);
         std::fclose(notes);
         if (status == 2)
-            e = EINVAL; // an unknown code page, which the command line already refuses
+            e = k.bit == RenderedOdt ? ENOMEM : EINVAL; // the package could not be made in
+                                                        // memory; an unknown code page, which
+                                                        // the command line already refuses
     }
     std::free(noteText);
     errno = 0;
@@ -122,6 +143,10 @@ std::string TextName(const std::string& rel) {
 
 std::string HtmlName(const std::string& rel) {
     return rel + Kinds[1].ext;
+}
+
+std::string OdtName(const std::string& rel) {
+    return rel + Kinds[2].ext;
 }
 
 void RenderBeside(const WorkerSetup& setup, int slotFd, int dirFd, const std::string& sourceBase,

@@ -1,18 +1,20 @@
-// The renderings of a document beside its target, for reading and for
-// full-text search: NAME.txt (what vnkdump --text TARGET prints) and
-// NAME.html (what vnkdump --html TARGET prints), NAME being the source's
-// name, as the target is the source's name with ".vnk" added.
+// The renderings of a document beside its target, for reading, editing and
+// full-text search: NAME.txt (what vnkdump --text TARGET prints), NAME.html
+// (what vnkdump --html TARGET prints) and NAME.odt (what vnkdump --odt
+// TARGET writes), NAME being the source's name, as the target is the
+// source's name with ".vnk" added.
 #pragma once
 
 #include <ctime>
 #include <string>
 
 #include "result.h"
-#include "worker.h"
+#include "worker_setup.h"
 
-// The name of a rendering: the source's name with ".txt" or ".html" added.
+// The name of a rendering: the source's name with ".txt", ".html" or ".odt" added.
 std::string TextName(const std::string& rel);
 std::string HtmlName(const std::string& rel);
+std::string OdtName(const std::string& rel);
 
 // Renders the target TargetName(sourceBase) of the folder dirFd, read as it
 // lies there, into the working folder slotFd, and puts each rendering that

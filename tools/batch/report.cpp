@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "fixity.h"
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -37,10 +39,29 @@ void PutPath(Json& j, const std::string& key, const std::string& path) {
         j[key + "_hex"] = Hex(path);
 }
 
+bool Hashed(const Result& r, int slot) {
+    return (r.hashed >> slot) & 1;
+}
+
+void PutChecksums(Json& j, const Result& r) {
+    j["source_sha256"] =
+        Hashed(r, HashSource) ? Json(HexDigest(r.digests[HashSource])) : Json(nullptr);
+    Json sums = Json::object();
+    for (int slot = HashSource + 1; slot < HashSlots; ++slot)
+        if (Hashed(r, slot))
+            sums[HashExtension(slot)] = HexDigest(r.digests[slot]);
+    j["sha256"] = sums;
+}
+
 } // namespace
 
+const char* HashExtension(int slot) {
+    static const char* const names[HashSlots] = {"", "vnk", "txt", "html", "odt", "pdf"};
+    return names[slot];
+}
+
 std::string ReportLine(const std::string& source, const std::string& target, const Result& r,
-                       bool render) {
+                       bool render, bool fixity) {
     Json j;
     PutPath(j, "source", source);
     PutPath(j, "target", target);
@@ -59,10 +80,16 @@ std::string ReportLine(const std::string& source, const std::string& target, con
             kinds.push_back("text");
         if (r.rendered & RenderedHtml)
             kinds.push_back("html");
+        if (r.rendered & RenderedOdt)
+            kinds.push_back("odt");
+        if (r.rendered & RenderedPdf)
+            kinds.push_back("pdfa");
         j["rendered"] = kinds;
         j["render_error"] =
             r.renderError[0] != '\0' ? Json(std::string(r.renderError)) : Json(nullptr);
     }
+    if (fixity)
+        PutChecksums(j, r);
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

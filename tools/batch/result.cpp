@@ -6,12 +6,13 @@
 
 const char* StatusName(Status s) {
     static const char* const names[StatusCount] = {"ok",     "up-to-date", "not-pfs", "not-regular",
-                                                   "failed", "crashed",    "timeout"};
+                                                   "failed", "crashed",    "timeout", "changed"};
     return names[static_cast<int>(s)];
 }
 
 bool IsFailure(Status s) {
-    return s == Status::Failed || s == Status::Crashed || s == Status::Timeout;
+    return s == Status::Failed || s == Status::Crashed || s == Status::Timeout ||
+           s == Status::Changed;
 }
 
 void SetMessage(Result& r, const char* text) {

@@ -17,7 +17,7 @@ std::string MessageKey(const Result& r) {
     size_t nl = text.find('\n');
     if (nl != std::string::npos)
         text.resize(nl);
-    if (r.status == Status::Crashed || r.status == Status::Timeout)
+    if (r.status == Status::Crashed || r.status == Status::Timeout || r.status == Status::Changed)
         return std::string(StatusName(r.status)) + ": " + text;
     return "error " + std::to_string(r.error) + ": " + text;
 }
@@ -39,7 +39,7 @@ void Tally::Add(const Result& r) {
 
 int64_t Tally::Failures() const {
     return count[static_cast<int>(Status::Failed)] + count[static_cast<int>(Status::Crashed)] +
-           count[static_cast<int>(Status::Timeout)];
+           count[static_cast<int>(Status::Timeout)] + count[static_cast<int>(Status::Changed)];
 }
 
 void PrintSummary(FILE* out, const Tally& t, double seconds) {

@@ -25,9 +25,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "checksums.h"
 #include "common/error_codes.h"
+#include "fixity.h"
 #include "folders.h"
 #include "interrupt.h"
+#include "pdfa.h"
 #include "place.h"
 #include "renderings.h"
 #include "translate_one.h"
@@ -139,11 +142,20 @@ void Translate(const WorkerSetup& setup, int slotFd, int srcFd, const WorkItem& 
     SetMessage(r, text.c_str());
 }
 
-} // namespace
-
-std::string TargetName(const std::string& rel) {
-    return rel + ".vnk";
+// A source that changed while it was read gives a target (or checksum) of
+// no one version of it: a new target is not put in place, and the document
+// is left for a later run (whose up-to-date test its new time fails).
+bool MarkIfChanged(int srcFd, const struct stat& src, Result& r) {
+    if (!SourceChanged(srcFd, src))
+        return false;
+    r.status = Status::Changed;
+    r.error = 0;
+    r.complete = -1;
+    SetMessage(r, "the source changed while it was read; a later run converts it");
+    return true;
 }
+
+} // namespace
 
 void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item, Result& r) {
     static FolderCache sources(setup.sourceFd, false);
@@ -155,17 +167,23 @@ void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item,
     int dirFd = targets.Get(DirPart(item.rel));
     const std::string base(BasePart(item.rel));
     const std::string name = TargetName(base);
+    if (setup.fixity)
+        HashOpenSource(srcFd, r);
     if (dirFd < 0) {
         Fail(r, ErrTargetOpen, "target folder could not be made", errno);
     } else if (setup.force || !UpToDate(dirFd, name, src, r)) {
         Translate(setup, slotFd, srcFd, item, r);
-        if (r.error == 0)
+        if (!MarkIfChanged(srcFd, src, r) && r.error == 0)
             PutInPlace(setup, slotFd, dirFd, name, src, r);
         if (r.status == Status::Ok && setup.render.Any())
             RenderBeside(setup, slotFd, dirFd, base, src.st_mtim, true, r);
-    } else if (setup.render.Any()) {
+    } else if (!(setup.fixity && MarkIfChanged(srcFd, src, r)) && setup.render.Any()) {
         RenderBeside(setup, slotFd, dirFd, base, src.st_mtim, false, r);
     }
+    if (dirFd >= 0)
+        WantPdf(setup, dirFd, base, src.st_mtim, r);
+    if (setup.fixity && (r.status == Status::Ok || r.status == Status::UpToDate))
+        HashInPlace(setup, dirFd, base, src.st_mtim, r);
     close(srcFd);
     if (r.status != Status::Ok && r.status != Status::UpToDate) // else renamed away or never made
         unlinkat(slotFd, WorkFileName, 0);

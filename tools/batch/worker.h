@@ -4,29 +4,19 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
 #include "result.h"
 #include "walk.h"
-
-struct WorkerSetup {
-    const std::vector<WorkItem>* items = nullptr;
-    int sourceFd = -1;     // the source folder
-    int targetFd = -1;     // the target folder
-    std::string targetDir; // its name, for messages
-    bool force = false;
-    bool sync = false;
-    RenderOptions render; // renderings written beside each target
-};
-
-// The name a document's target gets: the source's name with ".vnk" added.
-std::string TargetName(const std::string& rel);
+#include "worker_setup.h"
 
 // One document: opens the source without following links, skips it when
 // its target is up to date, translates it into the working folder slotFd
 // and renames the target into place with the source's modification time.
 // With renderings asked for, writes them beside a target just put in place,
 // and beside an up-to-date target those that are missing or have another
-// time than the source (see RenderBeside).  Fills r (but for index and ms).
+// time than the source (see RenderBeside).  With fixity, hashes the source
+// before it is translated and the files in place at the end.  A source
+// that changed while it was read (SourceChanged) is reported as changed
+// and its target is not put in place.  Fills r (but for index and ms).
 void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item, Result& r);
 
 // The life of a worker process: reads job indexes (uint32_t) from jobFd

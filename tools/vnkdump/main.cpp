@@ -1,7 +1,7 @@
 // vnkdump: shows an intermediate stream, as a listing of its elements, a
-// summary, plain text or an HTML page.
+// summary, plain text, an HTML page or an OpenDocument Text file.
 //
-//   vnkdump [--stats | --text | --html] [--codepage NAME] FILE|-
+//   vnkdump [--stats | --text | --html | --odt] [--codepage NAME] [-o OUT] FILE|-
 //
 // The whole input is read into memory first (streams are small, and the
 // listing needs to look at a record's length before its payload), then
@@ -9,31 +9,40 @@
 // stream ends inside a record, 2 for bad usage, an unreadable input, an
 // unknown code page or a failed write of the output.
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "listing.h"
+#include "output_file.h"
 #include "render.h"
+#ifdef RENDER_HAVE_ODT
+#include "odt.h"
+#endif
 
 namespace {
 
 constexpr int ExitBroken = 1;
 constexpr int ExitTrouble = 2;
 
-const char Usage[] = "usage: vnkdump [--stats | --text | --html] [--codepage NAME] FILE|-\n";
+const char Usage[] =
+    "usage: vnkdump [--stats | --text | --html | --odt] [--codepage NAME] [-o OUT] FILE|-\n";
 
-enum class Mode { Listing, Stats, Text, Html };
+enum class Mode { Listing, Stats, Text, Html, Odt };
 
 struct Options {
     Mode mode = Mode::Listing;
     bool modeGiven = false;
     const char* codepage = nullptr;
+    const char* output = nullptr; // -o: the file to write instead of standard output
     const char* name = nullptr;
 };
 
@@ -67,8 +76,10 @@ int UsageError(const char* what, const char* arg) {
 
 // Fills options from the command line; returns -1 to go on, else the exit status.
 int ParseArguments(int argc, char** argv, Options& opt) {
-    static const std::pair<const char*, Mode> modes[] = {
-        {"--stats", Mode::Stats}, {"--text", Mode::Text}, {"--html", Mode::Html}};
+    static const std::pair<const char*, Mode> modes[] = {{"--stats", Mode::Stats},
+                                                         {"--text", Mode::Text},
+                                                         {"--html", Mode::Html},
+                                                         {"--odt", Mode::Odt}};
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -80,13 +91,17 @@ int ParseArguments(int argc, char** argv, Options& opt) {
             optionsDone = true;
         } else if (option && mode != std::end(modes)) {
             if (opt.modeGiven && opt.mode != mode->second)
-                return UsageError("choose one of --stats, --text and --html", "");
+                return UsageError("choose one of --stats, --text, --html and --odt", "");
             opt.mode = mode->second;
             opt.modeGiven = true;
         } else if (option && std::strcmp(arg, "--codepage") == 0) {
             if (i + 1 == argc)
                 return UsageError("--codepage needs a name", "");
             opt.codepage = argv[++i];
+        } else if (option && std::strcmp(arg, "-o") == 0) {
+            if (i + 1 == argc || argv[i + 1][0] == '\0')
+                return UsageError("-o needs a file name", "");
+            opt.output = argv[++i];
         } else if (option && (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0)) {
             std::fputs(Usage, stdout);
             return 0;
@@ -102,8 +117,8 @@ int ParseArguments(int argc, char** argv, Options& opt) {
         std::fputs(Usage, stderr);
         return ExitTrouble;
     }
-    if (opt.codepage && opt.mode != Mode::Text && opt.mode != Mode::Html)
-        return UsageError("--codepage applies to --text and --html only", "");
+    if (opt.codepage && (opt.mode == Mode::Listing || opt.mode == Mode::Stats))
+        return UsageError("--codepage applies to --text, --html and --odt only", "");
     return -1;
 }
 
@@ -121,27 +136,70 @@ int main(int argc, char** argv) {
     Options opt;
     if (const int status = ParseArguments(argc, argv, opt); status >= 0)
         return status;
+#ifndef RENDER_HAVE_ODT
+    if (opt.mode == Mode::Odt) {
+        std::fputs("vnkdump: this vnkdump was built without ODT export; it needs the Debian "
+                   "packages librevenge-dev, libodfgen-dev and libzip-dev at build time\n",
+                   stderr);
+        return ExitTrouble;
+    }
+#endif
+    if (opt.mode == Mode::Odt && !opt.output && isatty(STDOUT_FILENO)) {
+        std::fputs("vnkdump: --odt writes a binary package; redirect standard output to a file "
+                   "or use -o FILE\n",
+                   stderr);
+        return ExitTrouble;
+    }
 
     std::vector<uint8_t> bytes;
     if (!ReadInput(opt.name, bytes))
         return ExitTrouble;
+    FILE* out = stdout;
+    vnkdump::OutputFile file;
+    std::string why;
+    if (opt.output) {
+        if (vnkdump::IsInput(opt.output, opt.name)) {
+            std::fprintf(stderr, "vnkdump: %s is the input; it is not written over\n", opt.output);
+            return ExitTrouble;
+        }
+        if (!vnkdump::OpenOutput(opt.output, file, why)) {
+            std::fprintf(stderr, "vnkdump: %s\n", why.c_str());
+            return ExitTrouble;
+        }
+        out = file.stream;
+    }
     const char* codepage = opt.codepage ? opt.codepage : vnkdump::DefaultCodePage;
     int status = 0;
     switch (opt.mode) {
     case Mode::Listing:
     case Mode::Stats:
-        status =
-            vnkdump::VnkDump(bytes.data(), bytes.size(), stdout, stderr, opt.mode == Mode::Stats);
+        status = vnkdump::VnkDump(bytes.data(), bytes.size(), out, stderr, opt.mode == Mode::Stats);
         break;
     case Mode::Text:
-        status = vnkdump::RenderText(bytes.data(), bytes.size(), stdout, stderr, codepage);
+        status = vnkdump::RenderText(bytes.data(), bytes.size(), out, stderr, codepage);
         break;
     case Mode::Html:
-        status = vnkdump::RenderHtml(bytes.data(), bytes.size(), stdout, stderr, codepage,
-                                     Title(opt.name));
+        status =
+            vnkdump::RenderHtml(bytes.data(), bytes.size(), out, stderr, codepage, Title(opt.name));
+        break;
+    case Mode::Odt:
+#ifdef RENDER_HAVE_ODT
+        status = vnkdump::RenderOdt(bytes.data(), bytes.size(), out, stderr, codepage,
+                                    vnkdump::StreamTitle(opt.name).c_str());
+#endif
         break;
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (opt.output) {
+        // A rendering that failed (status 2) leaves OUT as it was.
+        if (status == 2) {
+            vnkdump::DropOutput(file);
+            return ExitTrouble;
+        }
+        if (!vnkdump::CommitOutput(file, why)) {
+            std::fprintf(stderr, "vnkdump: cannot write the output: %s\n", why.c_str());
+            return ExitTrouble;
+        }
+    } else if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "vnkdump: cannot write the output: %s\n", std::strerror(errno));
         return ExitTrouble;
     }

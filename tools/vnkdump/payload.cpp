@@ -23,6 +23,8 @@
 
 #include <cstdlib>
 
+#include "elements.h"
+
 namespace vnkdump {
 
 namespace {
@@ -30,10 +32,6 @@ namespace {
 constexpr int TwipsPerInch = 1440;
 
 } // namespace
-
-int16_t ReadInt16(const uint8_t* bytes) {
-    return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
-}
 
 void PutRaw(FILE* out, const uint8_t* bytes, size_t size) {
     std::fputs("raw", out);

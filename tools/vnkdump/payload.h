@@ -9,8 +9,6 @@
 
 namespace vnkdump {
 
-// The 16-bit signed value stored low byte first at bytes (two bytes are read).
-int16_t ReadInt16(const uint8_t* bytes);
 // Writes the payload decoded as kind, or as "raw" hex bytes when its length does not fit the kind.
 void PutPayload(FILE* out, vnk::Payload kind, const uint8_t* bytes, size_t size);
 // Writes the payload as "raw" followed by each byte as a space and two uppercase hex digits.

@@ -133,7 +133,7 @@ class HtmlSink : public RenderSink {
 
     void BeginParagraph(const ParaLayout& para) override;
     void Text(std::string_view utf8) override;
-    void Tab(int count, std::string_view fill, int) override;
+    void Tab(const TabMove& move) override;
     void Field(uint8_t value) override;
     void Command(uint8_t code, std::string_view utf8) override;
     void SetAttributes(const Attributes& attrs) override { want_ = attrs; }
@@ -243,11 +243,11 @@ void HtmlSink::Text(std::string_view utf8) {
     AppendCssString(line_, utf8);
 }
 
-void HtmlSink::Tab(int count, std::string_view fill, int) {
+void HtmlSink::Tab(const TabMove& move) {
     SyncAttributes();
-    for (int i = 0; i < count; ++i) {
-        AppendEscaped(para_, fill);
-        AppendCssString(line_, fill);
+    for (int i = 0; i < move.count; ++i) {
+        AppendEscaped(para_, move.fill);
+        AppendCssString(line_, move.fill);
     }
 }
 

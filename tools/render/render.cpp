@@ -1,11 +1,13 @@
-// The reading walker shared by the text and HTML renderings: it keeps the
-// layout state that the records of a stream set and hands the document to a
-// sink as paragraphs of UTF-8 text.
+// The reading walker shared by the text, HTML and ODT renderings: it keeps
+// the layout state that the records of a stream set and hands the document
+// to a sink as paragraphs of UTF-8 text.
 //
 // A record whose payload length does not fit its code changes nothing, and
-// a code without a meaning for the reader (the prologue's fixed values, the
-// tab-stop lists, columns, footnote ends) is passed over, so any bytes make a
-// document.  Choices where the records leave room:
+// a code without a meaning for the reader (the prologue's fixed values,
+// columns, footnote ends) is passed over, so any bytes make a document.  The
+// tab-stop list (codes 0x79, 0x78 and one record a stop) goes with each
+// paragraph; the text and HTML sinks need only the tab moves.  Choices where the records leave
+// room:
 //   - A negative indent (code 0x46) holds for the paragraph that follows it
 //     only: the translator never cancels it, and a reader that kept it would
 //     shift every later paragraph left.  No line starts left of column 1:
@@ -22,7 +24,6 @@
 
 #include <algorithm>
 
-#include "payload.h"
 #include "stream/codes.h"
 
 namespace vnkdump {
@@ -52,7 +53,8 @@ class Walker {
   private:
     void ByteRecord(uint8_t code, uint8_t value);
     void MeasureRecord(uint8_t code, int16_t value);
-    void TabMove(uint8_t column);
+    void MoveToTab(uint8_t code, uint8_t column);
+    void SetStop(uint8_t column, char type);
     void PageBreak(bool hard);
     void BeginHeadFoot(bool header);
     void EndHeadFoot();
@@ -71,6 +73,8 @@ class Walker {
     Attributes sent_;
     bool inHeadFoot_ = false;
     bool inTabList_ = false;
+    std::vector<TabStop> stops_; // the stop list, by column
+    TabStops published_;         // a copy of it for the paragraphs; null after a change
     uint8_t backOff_ = 0, leader_ = 0;
     bool paraOpen_ = false, continued_ = false;
     int column_ = 1;
@@ -83,6 +87,8 @@ void Walker::Record(const Element& e) {
         MeasureRecord(e.code, ReadInt16(e.bytes));
     else if (e.size == 2 && e.code == vnk::Spacing)
         spacing_ = ReadInt16(e.bytes);
+    else if (e.size == 2 && e.code == vnk::TabOther && inTabList_)
+        SetStop(e.bytes[0], static_cast<char>(e.bytes[1]));
     if (e.code == vnk::CmdText || e.code == vnk::CmdArg) {
         std::string text;
         for (size_t i = 0; i < e.size; ++i)
@@ -134,8 +140,15 @@ void Walker::ByteRecord(uint8_t code, uint8_t value) {
     case vnk::TabR:
     case vnk::TabS:
     case vnk::TabT:
-        if (!inTabList_ && value != 0)
-            TabMove(value);
+        // The code is the type letter itself, 'p' to 't'.
+        if (inTabList_)
+            SetStop(value, static_cast<char>(code));
+        else if (value != 0)
+            MoveToTab(code, value);
+        break;
+    case vnk::TabClear:
+        stops_.clear();
+        published_ = nullptr;
         break;
     case vnk::TabBackOff:
         backOff_ = value;
@@ -197,14 +210,34 @@ void Walker::MeasureRecord(uint8_t code, int16_t value) {
 // The text after a tab starts at the stop's column less the back-off; when
 // the line is already there or beyond, the tab is one space, as the
 // translator writes a tab that finds no stop.
-void Walker::TabMove(uint8_t column) {
+void Walker::MoveToTab(uint8_t code, uint8_t column) {
     OpenParagraph();
     const int target = column - backOff_;
-    const int count = target > column_ ? target - column_ : 1;
     const char fill = leader_ > 0x20 && leader_ < 0x7F ? static_cast<char>(leader_) : ' ';
-    sink_.Tab(count, std::string_view(&fill, 1), column);
-    column_ += count;
+    TabMove move;
+    move.from = column_;
+    move.stopColumn = column;
+    move.type = static_cast<char>(code);
+    move.reached = target > column_;
+    move.count = move.reached ? target - column_ : 1;
+    move.fill = std::string_view(&fill, 1);
+    sink_.Tab(move);
+    column_ += move.count;
     backOff_ = 0;
+}
+
+// A stop at column 0 is no stop (the translator never writes one); a second
+// stop at a column replaces the first.
+void Walker::SetStop(uint8_t column, char type) {
+    if (column == 0)
+        return;
+    auto at = std::lower_bound(stops_.begin(), stops_.end(), column,
+                               [](const TabStop& s, uint8_t c) { return s.column < c; });
+    if (at != stops_.end() && at->column == column)
+        at->type = type;
+    else
+        stops_.insert(at, TabStop{column, type});
+    published_ = nullptr;
 }
 
 void Walker::PageBreak(bool hard) {
@@ -248,6 +281,9 @@ void Walker::OpenParagraph() {
     para.spacing = Spacing();
     para.page = Page();
     para.continued = continued_;
+    if (!published_)
+        published_ = std::make_shared<const std::vector<TabStop>>(stops_);
+    para.tabs = published_;
     sink_.BeginParagraph(para);
     paraOpen_ = true;
     column_ = para.firstColumn;

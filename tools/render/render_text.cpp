@@ -27,9 +27,9 @@ class TextSink : public RenderSink {
         dest_->append(static_cast<size_t>(para.firstColumn - 1), ' ');
     }
     void Text(std::string_view utf8) override { dest_->append(utf8); }
-    void Tab(int count, std::string_view fill, int) override {
-        for (int i = 0; i < count; ++i)
-            dest_->append(fill);
+    void Tab(const TabMove& move) override {
+        for (int i = 0; i < move.count; ++i)
+            dest_->append(move.fill);
     }
     void Field(uint8_t value) override { dest_->append(FieldText(value)); }
     void Command(uint8_t, std::string_view) override {}

@@ -1,11 +1,11 @@
 // Renderings of an intermediate stream for reading: the document as plain
-// UTF-8 text (vnkdump --text) and as one self-contained HTML page
-// (vnkdump --html).
+// UTF-8 text (vnkdump --text), as one self-contained HTML page
+// (vnkdump --html) and, in odt.h, as OpenDocument Text (vnkdump --odt).
 //
-// Both read the stream with the same walker (render.cpp), which keeps the
+// All read the stream with the same walker (render.cpp), which keeps the
 // layout state the records set (page, margins, indents, alignment, spacing,
-// attributes, tabs, header and footer) and hands the document to a sink as
-// paragraphs of text.  Positions are columns of 144 twips, ten to the inch:
+// attributes, tab stops and moves, header and footer) and hands the document
+// to a sink as paragraphs of text.  Positions are columns of 144 twips, ten to the inch:
 // column 1 is the first column of a line at the left margin, column c lies
 // c - 1 columns to its right.
 //
@@ -23,10 +23,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "listing.h"
+#include "elements.h"
 
 namespace vnkdump {
 
@@ -46,7 +48,7 @@ int RenderText(const uint8_t* data, size_t size, FILE* out, FILE* err, const cha
 int RenderHtml(const uint8_t* data, size_t size, FILE* out, FILE* err, const char* codepage,
                const char* title);
 
-// ---------------------------------------------- shared by the two renderers ---
+// ------------------------------------------------ shared by the renderers ---
 
 // Text bytes to UTF-8: each byte's character, U+FFFD for a byte with none.
 struct CodePage {
@@ -68,6 +70,28 @@ struct PageLayout {
 // Alignment values of code 0x4F.
 enum class Align : uint8_t { None = 0, Right = 1, Centre = 2, Justify = 3 };
 
+// A tab stop of the stop list (codes 0x78, 0x79 and one record a stop).
+// type is the stop's kind as the stream names it: 'p' an ordinary stop
+// (code 0x70), 'q' text that ends at the stop, 'r' text centred on it, 's'
+// a further kind without back-off, 't' text whose decimal point stands at
+// it, or the type character of code 0x75.
+struct TabStop {
+    uint8_t column; // 1 to 255
+    char type;
+    bool operator==(const TabStop&) const = default;
+};
+using TabStops = std::shared_ptr<const std::vector<TabStop>>; // by column, one stop a column
+
+// A tab move in the text (codes 0x77, 0x76 and 0x70 to 0x74).
+struct TabMove {
+    int from;              // the column the line stands at
+    int stopColumn;        // the stop the move goes to
+    char type;             // 'p' to 't', from the move's code
+    int count;             // fill characters up to the stop less the back-off, at least one
+    bool reached;          // false when the line already stands there or beyond: one space
+    std::string_view fill; // the fill character (the leader, or a space)
+};
+
 // A paragraph's layout, taken when its first content arrives.
 struct ParaLayout {
     int firstColumn; // column of the first line; 0 or less hangs into the margin
@@ -77,6 +101,7 @@ struct ParaLayout {
     int spacing;     // line spacing in twips
     PageLayout page; // the margins in force (format lines change them)
     bool continued;  // the paragraph goes on after a page break
+    TabStops tabs;   // the stop list in force, never null
 };
 
 // Character attributes as the records switch them.
@@ -97,8 +122,7 @@ class RenderSink {
     virtual ~RenderSink() = default;
     virtual void BeginParagraph(const ParaLayout& para) = 0;
     virtual void Text(std::string_view utf8) = 0;
-    // A tab move: count fill characters (at least one) up to the stop's column.
-    virtual void Tab(int count, std::string_view fill, int stopColumn) = 0;
+    virtual void Tab(const TabMove& move) = 0;
     virtual void Field(uint8_t value) = 0;
     // A command text (code 0xC4 or 0xC5), already mapped to UTF-8.
     virtual void Command(uint8_t code, std::string_view utf8) = 0;
