@@ -112,14 +112,14 @@ static void CopyPlainRun() {
     const int r0 = IRead, o0 = OWrite;
     if (scan::Wide && o0 >= 0) {
         const int room = ILimit - r0 < OLimit - o0 ? ILimit - r0 : OLimit - o0;
-        const uint8_t* in = InBuf + r0;
-        uint8_t* out = OutBuf + o0;
         int n = 0, k = 16;
-        while (n + 16 <= room) {
-            k = scan::CopyBelowHighOr16(in + n, out + n, pfs::Space, pfs::Asterisk);
-            n += k;
-            if (k < 16)
-                break;
+        if (room >= 16) { // a read position past the limit points nowhere in InBuf
+            const uint8_t* in = InBuf + r0;
+            uint8_t* out = OutBuf + o0;
+            do {
+                k = scan::CopyBelowHighOr16(in + n, out + n, pfs::Space, pfs::Asterisk);
+                n += k;
+            } while (k == 16 && n + 16 <= room);
         }
         IPos = (int16_t)(IPos + n);
         IRead = (int16_t)(r0 + n);
