@@ -114,16 +114,16 @@ PROGRAMS=(batch2 batch1 cp)
 [[ ${LOOP:-0} == 1 ]] && PROGRAMS+=(loop)
 declare -A TIMES
 
-# The previous target tree goes: removed, or with KEEP_OLD=1 moved aside.
-OLD=0
+# The previous target tree goes: removed, or with KEEP_OLD=1 moved aside
+# (into a folder of its own: this runs in a subshell, so no counter would last).
 clear_target() {
     [[ -e $DST ]] || return 0
     if [[ ${KEEP_OLD:-0} == 1 ]]; then
-        OLD=$((OLD + 1))
-        mv "$DST" "$WORK/old.$OLD"
+        mv "$DST" "$(mktemp -d "$WORK/old.XXXXXX")/dst"
     else
         rm -rf "$DST"
     fi
+    [[ ! -e $DST ]] || { echo "cannot clear $DST" >&2; exit 1; }
 }
 
 # Milliseconds of one run of program $1 into a fresh target tree.
