@@ -136,8 +136,9 @@ void Line(PfsWriter& w, Rng& rng, const std::vector<std::string>& words, Sprinkl
 }
 
 // A paragraph of 3 to 12 lines (now and then a one-line one), typed with a
-// first-line indent, a block indent on every line, or flush left.
-void Paragraph(PfsWriter& w, Rng& rng, Sprinkle& s) {
+// first-line indent, a block indent on every line, or flush left; returns
+// its number of lines.
+size_t Paragraph(PfsWriter& w, Rng& rng, Sprinkle& s) {
     const size_t width = 30 + rng.below(46);
     const size_t lines = rng.percent(10) ? 1 : 3 + rng.below(10);
     size_t first = 0, rest = 0;
@@ -158,6 +159,7 @@ void Paragraph(PfsWriter& w, Rng& rng, Sprinkle& s) {
         Line(w, rng, laid[i], s);
         w.endLine();
     }
+    return laid.size();
 }
 
 } // namespace
@@ -168,18 +170,21 @@ std::vector<uint8_t> GenerateTyped(size_t approxBytes, uint32_t seed) {
     Sprinkle s;
     w.beginParagraph(1).text("Minutes of the committee").endLine();
     w.emptyLine();
-    uint32_t untilFormat = 20 + rng.below(40), untilDouble = 10 + rng.below(20);
+    // A format line after the paragraph that reaches 24 to 60 lines since the last one.
+    size_t untilFormat = 24 + rng.below(37);
+    uint32_t untilDouble = 10 + rng.below(20);
     while (w.offset() + 96 < approxBytes) {
         const bool dbl = untilDouble-- == 0;
         if (dbl) {
             untilDouble = 10 + rng.below(20);
             w.doubleSpaced(true);
         }
-        Paragraph(w, rng, s);
+        const size_t lines = Paragraph(w, rng, s);
+        untilFormat = lines < untilFormat ? untilFormat - lines : 0;
         if (dbl) {
             w.emptyLine().doubleSpaced(false);
-        } else if (untilFormat-- == 0) {
-            untilFormat = 20 + rng.below(40);
+        } else if (untilFormat == 0) {
+            untilFormat = 24 + rng.below(37);
             w.formatLine(uint8_t(5 + rng.below(11)), uint8_t(65 + rng.below(14)));
         } else if (rng.percent(33)) {
             w.emptyLine();
