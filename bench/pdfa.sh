@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Times pfs2vnk-batch with and without PDF/A copies on the tree of
-# bench/batch.sh (DOCS documents of about 4 KB: pfsgen 4K seeds 1 to 100,
-# copied into DOCS/100 folders): one run each of `-j 2`, `-j 2 --manifest`
+# Times pfs2vnk-batch with and without PDF/A copies on a tree of DOCS
+# documents of about 4 KB (pfsgen 4K seeds 1 to 100, copied into DOCS/100
+# folders): one run each of `-j 2`, `-j 2 --manifest`
 # (the checksums), `-j 2 --render odt` and `-j 2 --render pdfa`, into a
 # fresh target tree each, and prints documents per second.  LibreOffice
 # (soffice) must be on PATH.

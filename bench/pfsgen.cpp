@@ -1,10 +1,11 @@
-// pfsgen [--prose] SIZE OUT [SEED]
+// pfsgen [--prose | --typed] SIZE OUT [SEED]
 //
 // Writes a generated PFS document of about SIZE bytes to OUT: the mixed
 // document (headings, indents, enhanced runs, tables, commands, format
-// lines, double spacing), or with --prose plain running text in long
-// paragraphs.  SIZE is a byte count with an optional K or M suffix (powers
-// of 1024); the same arguments give the same bytes on every machine.
+// lines, double spacing), with --prose plain running text in long
+// paragraphs, or with --typed short typed paragraphs (indentation spaces,
+// commands, enhanced words and control codes every few lines).  SIZE is a byte count with an
+// optional K or M suffix (powers of 1024); the same arguments give the same bytes on every machine.
 
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "generate.h"
 #include "prose.h"
 #include "save.h"
+#include "typed.h"
 
 static bool ParseSize(const char* text, size_t* out) {
     char* end = nullptr;
@@ -37,19 +39,22 @@ static bool ParseSize(const char* text, size_t* out) {
 int main(int argc, char** argv) {
     size_t size = 0;
     const bool prose = argc > 1 && strcmp(argv[1], "--prose") == 0;
-    if (prose) {
+    const bool typed = argc > 1 && strcmp(argv[1], "--typed") == 0;
+    if (prose || typed) {
         --argc;
         ++argv;
     }
     if (argc < 3 || argc > 4 || !ParseSize(argv[1], &size)) {
-        fprintf(stderr, "usage: pfsgen [--prose] SIZE[K|M] OUT [SEED]\n");
+        fprintf(stderr, "usage: pfsgen [--prose | --typed] SIZE[K|M] OUT [SEED]\n");
         return 2;
     }
     uint32_t seed = 1;
     if (argc == 4)
         seed = (uint32_t)strtoul(argv[3], nullptr, 10);
 
-    std::vector<uint8_t> doc = prose ? GenerateProse(size, seed) : GenerateDocument(size, seed);
+    std::vector<uint8_t> doc = prose   ? GenerateProse(size, seed)
+                               : typed ? GenerateTyped(size, seed)
+                                       : GenerateDocument(size, seed);
 
     return SaveFile("pfsgen", argv[2], doc) ? 0 : 1;
 }

@@ -82,6 +82,17 @@ inline int CopyBelowHighOr16(const uint8_t* p, uint8_t* dst, uint8_t lo, uint8_t
     return m != 0 ? std::countr_zero(m) : 16;
 }
 
+// The first of p[0..15] that is at most lo or equals v (both compared
+// unsigned); 16 when none is.
+inline int FirstAtMostOrEqual16(const uint8_t* p, uint8_t lo, uint8_t v) {
+    __m128i b;
+    memcpy(&b, p, sizeof b);
+    __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(b, _mm_set1_epi8((char)lo)), b);
+    __m128i eq = _mm_cmpeq_epi8(b, _mm_set1_epi8((char)v));
+    unsigned m = (unsigned)_mm_movemask_epi8(_mm_or_si128(low, eq));
+    return m != 0 ? std::countr_zero(m) : 16;
+}
+
 // The number of bytes from p[0] on that equal v, counting at most sixteen:
 // 16 when all of p[0..15] do.
 inline int LeadingEqual16(const uint8_t* p, uint8_t v) {
@@ -143,6 +154,9 @@ inline int CopyBelowHighOr16(const uint8_t*, uint8_t*, uint8_t, uint8_t) {
 }
 inline int LeadingEqual16(const uint8_t*, uint8_t) {
     return 0;
+}
+inline int FirstAtMostOrEqual16(const uint8_t*, uint8_t, uint8_t) {
+    return 16;
 }
 inline int CopyLeads8(const uint8_t*, uint8_t*, uint8_t, uint8_t, uint8_t, uint8_t) {
     return 0;

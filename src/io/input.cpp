@@ -326,10 +326,6 @@ void EatChar(uint8_t c) {
     }
 }
 
-void EatSpaces() {
-    EatChar(' ');
-}
-
 void ResetInput() {
     InFile = nullptr;
     memset(InBuf, 0, sizeof InBuf);

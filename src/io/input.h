@@ -74,8 +74,13 @@ void FillInBuf();
 void FixInPtrs(int d);
 // Consumes a run of c.
 void EatChar(uint8_t c);
-// Consumes a run of spaces.
-void EatSpaces();
+// Consumes a run of spaces.  A line that does not start with one is
+// answered here: below the limit the byte is looked at and nothing moves.
+inline void EatSpaces() {
+    if (IRead >= 0 && IRead < ILimit && InBuf[IRead] != ' ')
+        return;
+    EatChar(' ');
+}
 
 // ---- Services for the suite's other modules ----
 // Part of the toolkit every module carries; this module's translation does

@@ -4,11 +4,18 @@
 // Puts append to OutBuf; when a put leaves OWrite above OLimit, WriteOutBuf
 // writes all but the most recent OWrap bytes (all of them once the input is
 // done) and moves the kept tail to the front, so OutBuf[OWrite - 1] stays the
-// last byte written.  The flushes go to a staging buffer (OutStage) that is
-// written to the target in large blocks, and at the end of the run by
-// EndOut.  The target itself is unbuffered by stdio, so every write's result
-// is seen here: a failed write is error 5 when the staged block is written,
-// which may be some flushes after the bytes that could not be written.
+// last byte written.
+//
+// OutBuf is a view into a large staging block (OutStage): the bytes in front
+// of the view are the flushed ones, not yet written to the target.  A flush
+// moves the view forward over the bytes it writes, so the kept tail is
+// already at the new front and no byte is copied; only when the view comes
+// near the end of the block is the block written to the target and the
+// kept tail moved back to its start.  At the end of the run EndOut writes
+// the rest.  The target itself is unbuffered by stdio, so every write's
+// result is seen here: a failed write is error 5 when the staged block is
+// written, which may be some flushes after the bytes that could not be
+// written.
 
 #include "io/output.h"
 
@@ -23,8 +30,12 @@
 #include "common/run_settings.h"
 #include "io/input.h"
 
+// Flushed bytes not yet written to the target, then the view.
+constexpr int OutStageSize = 256 * 1024;
+static uint8_t OutStage[OutStageSize + OutBufSize];
+
 FILE* OutFile = nullptr;
-uint8_t OutBuf[OutBufSize];
+uint8_t* OutBuf = OutStage;
 int16_t OWrite = 0;
 int16_t OLimit = 0;
 const char* volatile OutCreatedName = nullptr;
@@ -37,10 +48,10 @@ constexpr int MinKeep = 260;
 int16_t OWrap = MinKeep;
 int16_t OutPtrList[PtrSlots];
 
-// Flushed bytes not yet written to the target.
-constexpr int OutStageSize = 256 * 1024;
-static uint8_t OutStage[OutStageSize];
-static int OStaged = 0;
+// Bytes staged in front of the view.
+static int Staged() {
+    return (int)(OutBuf - OutStage);
+}
 
 // One plain write; a short one is error 5.
 static void WriteTarget(const uint8_t* buf, int count) {
@@ -77,8 +88,8 @@ static FILE* OpenTarget(const char* name) {
         ErrType = ErrOverwrite;
         ok = false;
     }
-    if (ok && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0)
-        ok = false;
+    if (ok && S_ISREG(st.st_mode) && st.st_size != 0 && ftruncate(fd, 0) != 0)
+        ok = false; // a new or empty file needs no cut
     FILE* fp = ok ? fdopen(fd, "w+") : nullptr;
     if (fp == nullptr) {
         close(fd);
@@ -134,36 +145,40 @@ void DiscardTarget() {
         unlink(name);
 }
 
-// Stages count bytes, writing the staged block first when they do not fit;
-// a block as large as the stage goes straight to the target.
+// The staged block is written first, so the bytes reach the target in order.
 int WriteOutFile(const uint8_t* buf, int count) {
     if (count <= 0)
         return 0;
-    if (OStaged + count > OutStageSize)
-        FlushOutFile();
-    if (count >= OutStageSize) {
-        WriteTarget(buf, count);
-        return count;
-    }
-    memcpy(OutStage + OStaged, buf, (size_t)count);
-    OStaged += count;
+    FlushOutFile();
+    WriteTarget(buf, count);
     return count;
 }
 
+// Writes the staged block and moves the view, with the bytes it holds, back
+// to the start of the block.
 void FlushOutFile() {
-    if (OStaged > 0)
-        WriteTarget(OutStage, OStaged);
-    OStaged = 0;
+    const int staged = Staged();
+    if (staged == 0)
+        return;
+    WriteTarget(OutStage, staged);
+    if (OWrite > 0)
+        memmove(OutStage, OutBuf, (size_t)OWrite);
+    OutBuf = OutStage;
 }
 
 // Final flush; closes both streams (those whose position can be taken) and
 // removes a named target that received nothing.
 // Only a regular file is ever removed: a device or anything else named as
 // the target (/dev/null, /dev/full) reports a length of 0 whatever was
-// written to it, and its name must survive the run.
-static bool IsRegularFile(FILE* f) {
+// written to it, and its name must survive the run.  A named regular
+// file's length is its size; anything else is asked for it by a seek to its
+// end (standard output too, where the report may follow the stream).
+static long OutLength(bool* regular) {
     struct stat st;
-    return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
+    *regular = fstat(fileno(OutFile), &st) == 0 && S_ISREG(st.st_mode);
+    if (*regular && OutFile != stdout)
+        return (long)st.st_size;
+    return fseek(OutFile, 0, SEEK_END) == 0 ? ftell(OutFile) : -1;
 }
 
 void EndOut() {
@@ -172,10 +187,8 @@ void EndOut() {
     // Everything is written: from here on the target is the run's result.
     OutCreatedFd = -1;
     OutCreatedName = nullptr;
-    long outLen = -1;
-    bool regular = OutFile != nullptr && IsRegularFile(OutFile);
-    if (OutFile != nullptr && fseek(OutFile, 0, SEEK_END) == 0)
-        outLen = ftell(OutFile);
+    bool regular = false;
+    long outLen = OutFile != nullptr ? OutLength(&regular) : -1;
     long inPos = InFile != nullptr ? ftell(InFile) : -1;
     if (outLen >= 0) {
         // Standard output is only flushed: the end-of-run report may still
@@ -222,10 +235,10 @@ void WriteOutBuf() {
         else if (n > MinKeep)
             n -= MinKeep;
     }
-    WriteOutFile(OutBuf, n);
+    OutBuf += n; // the n bytes are staged; the kept tail is the view's front
     OWrite = (int16_t)(OWrite - n);
-    if (OWrite > 0)
-        memmove(OutBuf, OutBuf + n, (size_t)OWrite);
+    if (Staged() > OutStageSize)
+        FlushOutFile();
     for (int16_t& slot : OutPtrList) {
         int p = slot;
         slot = p < n ? (int16_t)-1 : (int16_t)(p - n);
@@ -273,12 +286,12 @@ int GetOutPtr(uint8_t slot) {
 
 void ResetOutput() {
     OutFile = nullptr;
-    memset(OutBuf, 0, sizeof OutBuf);
+    OutBuf = OutStage;
+    memset(OutBuf, 0, OutBufSize);
     OWrite = 0;
     OLimit = 0;
     OWrap = MinKeep;
     memset(OutPtrList, 0, sizeof OutPtrList);
-    OStaged = 0;
     OutCreatedFd = -1;
     OutCreatedName = nullptr;
 }

@@ -5,7 +5,9 @@
 // recent OWrap bytes, which stay at the front: the translator looks back at
 // the last byte it wrote (OutBuf[OWrite - 1]).  OLimit = 16383 - OWrap, so
 // there are OWrap + 3 bytes of room past the limit for a record's payload,
-// which is copied without a limit test.
+// which is copied without a limit test.  OutBuf is a window into a larger
+// staging block and moves when the buffer is flushed: a pointer into it is
+// good only until the next put that may flush.
 #pragma once
 
 #include <csignal>
@@ -17,7 +19,7 @@
 constexpr int OutBufSize = 16387;
 
 extern FILE* OutFile;                // the target stream
-extern uint8_t OutBuf[OutBufSize];   // bytes not yet written to the target
+extern uint8_t* OutBuf;              // OutBufSize bytes not yet written to the target
 extern int16_t OWrite;               // where the next byte goes = bytes held
 extern int16_t OLimit;               // a put that leaves OWrite above this flushes
 extern int16_t OWrap;                // keep-back of a flush during translation
@@ -38,11 +40,11 @@ int InitOut();
 // Async-signal-safe.  Empties and removes the target of an unfinished run
 // (OutCreatedName); does nothing once EndOut has written it out.
 void DiscardTarget();
-// Hands count bytes to the target.  They are staged and written in large
-// blocks; ErrType 5 when a write of the target falls short (possibly in a
-// later call, or in FlushOutFile).  Returns count.
+// Hands count bytes to the target, after the flushed bytes still staged;
+// ErrType 5 when a write of the target falls short.  Returns count.
 int WriteOutFile(const uint8_t* buf, int count);
-// Writes every staged byte to the target; ErrType 5 on a short write.
+// Writes every flushed byte still staged to the target; ErrType 5 on a
+// short write.  OutBuf may move (its contents stay).
 void FlushOutFile();
 // Final flush, close of both files, removal of a target that received nothing.
 void EndOut();

@@ -43,6 +43,12 @@ static int CountSpaces(int i) {
 // Index of the first line end or end-of-text byte from index p on (the
 // scan is by InAt, so it always ends: 0 lies beyond the array).
 static int LineEndFrom(int p) {
+    while (scan::Wide && p >= 0 && p + 16 <= InBufSize) {
+        int k = scan::FirstAtMostOrEqual16(InBuf + p, pfs::LineEnd3, pfs::EndOfText);
+        if (k < 16)
+            return p + k;
+        p += 16;
+    }
     while (scan::Enabled && p >= 0 && p + 8 <= InBufSize) {
         uint64_t w = scan::Load8(InBuf + p);
         uint64_t stop = scan::Below(w, pfs::LineEnd3 + 1) | scan::Equal(w, pfs::EndOfText);
@@ -111,16 +117,7 @@ void SetSpaceIndents() {
     int fc = TabColumn(f);
     if (TabArray[Lindent][TabStopByte] && TabArray[fc][TabStopByte])
         return;
-    memset(TabArray, 0, sizeof TabArray);
-    if (Lindent != 0) {
-        TabArray[Lindent][TabStopByte] = 1;
-        TabArray[Lindent][TabTypeByte] = 'p';
-    }
-    if (Hindent != 0) {
-        TabArray[fc][TabStopByte] = 1;
-        TabArray[fc][TabTypeByte] = 'p';
-    }
-    SetTabs();
+    SetIndentStops(Lindent != 0 ? Lindent : -1, Hindent != 0 ? fc : -1);
 }
 
 // ------------------------------------------------------------------ writing ---

@@ -49,46 +49,28 @@ void BodyStep() {
 
 // ----------------------------------------------------------------- plain text ---
 
-static void Dispatch(int c) {
-    switch (c) {
-    case pfs::LineEnd0:
-    case pfs::LineEnd1:
-    case pfs::LineEnd2:
-    case pfs::LineEnd3:
-        ProcessCR();
-        break;
-    case pfs::FormatOpen:
-        GetFormat();
-        break;
-    case pfs::Tab:
-        WriteTab();
-        break;
-    case pfs::EndOfText:
-        Done = 1;
-        PutHardCr();
-        break;
-    case pfs::Asterisk:
-        GetAsterisk();
-        break;
-    case pfs::Lead0xFF:
-        WriteNormalChar(pfs::Written0xFF);
-        break;
-    default:
-        if (c >= pfs::Space)
-            WriteNormalChar((uint8_t)c); // 0x20..0xFE but for '*'
-        break;                           // the rest is dropped
-    }
-}
+// What a byte is to the paragraph loop, told by one load of the table
+// below: text that goes to the stream as it is (0x20..0x7F but the
+// asterisk), a line-end code, the asterisk that opens a command, a lead
+// byte (0x80..0xFF), the byte that opens format records, a tab, the
+// end-of-text byte, or one of the other control codes, which are dropped.
+enum ByteClass : uint8_t { Text, LineEnd, Command, Lead, Format, TabByte, EndText, Dropped };
 
-// Bytes that go to the stream as they are: 0x20..0x7F but the asterisk.
-struct PlainTable {
-    bool plain[256] = {};
-    constexpr PlainTable() {
-        for (int b = pfs::Space; b < pfs::LeadMin; ++b)
-            plain[b] = b != pfs::Asterisk;
+struct ByteClasses {
+    ByteClass of[256] = {};
+    constexpr ByteClasses() {
+        for (int b = 0; b < 256; ++b)
+            of[b] = pfs::IsLineEnd(b)      ? LineEnd
+                    : b == pfs::Asterisk   ? Command
+                    : b >= pfs::LeadMin    ? Lead
+                    : b == pfs::FormatOpen ? Format
+                    : b == pfs::Tab        ? TabByte
+                    : b == pfs::EndOfText  ? EndText
+                    : b < pfs::Space       ? Dropped
+                                           : Text;
     }
 };
-static constexpr PlainTable Plain;
+static constexpr ByteClasses Classes;
 
 // Index of the first byte from `end` on that is not plain, or ILimit when
 // the run of plain bytes reaches the limit.  Sixteen bytes at a time, then
@@ -107,7 +89,7 @@ static int PlainRunEnd(int end) {
             return end + scan::First(stop);
         end += 8;
     }
-    while (end < ILimit && Plain.plain[InBuf[end]])
+    while (end < ILimit && Classes.of[InBuf[end]] == Text)
         ++end;
     return end;
 }
@@ -124,17 +106,27 @@ static void CopyPlainRun() {
     // bytes lie below the window's limit and sixteen more fit in the output
     // below its limit, so that no byte of the run could move the window or
     // flush.  The loop below then finishes the run from where this stops.
-    int r = IRead, o = OWrite, k = 16;
-    while (scan::Wide && k == 16 && r + 16 <= ILimit && o >= 0 && o + 16 <= OLimit) {
-        k = scan::CopyBelowHighOr16(InBuf + r, OutBuf + o, pfs::Space, pfs::Asterisk);
-        r += k;
-        o += k;
+    // Both positions move together, so one count of bytes stands for both
+    // tests: room is what lies below the window's limit and fits below the
+    // output's limit.
+    const int r0 = IRead, o0 = OWrite;
+    if (scan::Wide && o0 >= 0) {
+        const int room = ILimit - r0 < OLimit - o0 ? ILimit - r0 : OLimit - o0;
+        int n = 0, k = 16;
+        if (room >= 16) { // a read position past the limit points nowhere in InBuf
+            const uint8_t* in = InBuf + r0;
+            uint8_t* out = OutBuf + o0;
+            do {
+                k = scan::CopyBelowHighOr16(in + n, out + n, pfs::Space, pfs::Asterisk);
+                n += k;
+            } while (k == 16 && n + 16 <= room);
+        }
+        IPos = (int16_t)(IPos + n);
+        IRead = (int16_t)(r0 + n);
+        OWrite = (int16_t)(o0 + n);
+        if (k < 16) // the run ended at IRead
+            return;
     }
-    IPos = (int16_t)(IPos + (r - IRead));
-    IRead = (int16_t)r;
-    OWrite = (int16_t)o;
-    if (k < 16) // the run ended at r
-        return;
 
     int start = IRead, end = PlainRunEnd(IRead);
     while (start < end) {
@@ -153,6 +145,9 @@ static void CopyPlainRun() {
     IRead = (int16_t)start;
 }
 
+// The paragraph loop: a run of text is copied in one go, then the byte
+// that ended it is taken by its class, the common ones first.  A line end
+// that closes the paragraph, and an enhanced character, end the loop.
 void ProcessPara() {
     if (!Header && !Footer)
         CancelPfsFonts();
@@ -160,17 +155,31 @@ void ProcessPara() {
         CopyPlainRun();
         if (ErrType != ErrNone)
             break;
-        int c = GetIn();
-        if (c >= pfs::LeadMin) {
+        const int c = GetIn();
+        const ByteClass k = Classes.of[c];
+        if (k == LineEnd) {
+            ProcessCR();
+            if (CrFlag)
+                return;
+        } else if (k == Command) {
+            GetAsterisk();
+        } else if (k == Lead) {
             if (InAt(IRead) & pfs::AttrAny) { // an enhanced character: not ours
                 IRead = (int16_t)(IRead - 1);
                 return;
             }
             IRead = (int16_t)(IRead + 1); // a plain pair: skip its attribute byte
+            WriteNormalChar(c == pfs::Lead0xFF ? pfs::Written0xFF : (uint8_t)c);
+        } else if (k == Text) { // where the run met the window's limit
+            WriteNormalChar((uint8_t)c);
+        } else if (k == Format) {
+            GetFormat();
+        } else if (k == TabByte) {
+            WriteTab();
+        } else if (k == EndText) {
+            Done = 1;
+            PutHardCr();
         }
-        Dispatch(c);
-        if (pfs::IsLineEnd(c) && CrFlag)
-            return;
     }
 }
 

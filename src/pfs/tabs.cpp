@@ -10,6 +10,7 @@
 #include "pfs/tabs.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "common/scan.h"
 #include "io/input.h"
@@ -53,6 +54,26 @@ void SetTabs() {
         if (c < TabColumns && TabArray[c][TabStopByte])
             PutStop((uint8_t)c, TabArray[c][TabTypeByte]);
     }
+    PutBControl(vnk::TabList, 0);
+}
+
+void SetIndentStops(int a, int b) {
+    memset(TabArray, 0, sizeof TabArray);
+    for (int c : {a, b}) {
+        if (c >= 0) {
+            TabArray[c][TabStopByte] = 1;
+            TabArray[c][TabTypeByte] = TypeOrdinary;
+        }
+    }
+    // The list SetTabs would write for this table: its stops in column
+    // order, each once, column 0 left out.
+    const int lo = a < b ? a : b, hi = a < b ? b : a;
+    PutBControl(vnk::TabClear, 0);
+    PutBControl(vnk::TabList, 1);
+    if (lo >= 1)
+        PutStop((uint8_t)lo, TypeOrdinary);
+    if (hi >= 1 && hi != lo)
+        PutStop((uint8_t)hi, TypeOrdinary);
     PutBControl(vnk::TabList, 0);
 }
 

@@ -12,6 +12,10 @@
 void InitializeTabs();
 // Writes the whole table as a list of stop records.
 void SetTabs();
+// Clears the table, puts ordinary stops at columns a and b (-1: none; 0 is
+// kept in the table but not listed) and writes the list as SetTabs would,
+// without searching the table: the paragraph indents' stops.
+void SetIndentStops(int a, int b);
 // Column of the next stop after IPos, up to LastColumn; 0 for none.
 uint8_t FindNextTab();
 // Translates a tab character at IPos.

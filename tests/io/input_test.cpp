@@ -74,6 +74,24 @@ TEST_F(InputWindow, RefillKeepBack) {
     }
 }
 
+// Spaces at a line's start are looked at in place only below the limit: a
+// run that starts at the limit, or another byte there, goes through GetIn,
+// which moves the window; at the end of the input the last byte is read
+// (Done) and stepped back over.
+TEST_F(InputWindow, SpacesAtTheLimit) {
+    for (int spaces : {0, 1, 40}) {
+        Bytes src = Pattern(40000);
+        std::fill(src.begin() + 15359, src.begin() + 15359 + spaces, ' ');
+        LoadWindow(src, 15359); // keep-back 1024: ILimit 15359
+        EatSpaces();            // the window moves: the limit's byte comes to stand at 1023
+        EXPECT_EQ((V{IRead, Done}), (V{1023 + spaces, 0})) << spaces;
+        EXPECT_EQ(GetIn(), src[15359 + spaces]) << spaces;
+    }
+    LoadWindow(B("ab"), 1);
+    EatSpaces();
+    EXPECT_EQ((V{Done, IRead}), (V{1, 0}));
+}
+
 // Saved positions are re-based when the window moves or lost for good; Iseek reloads.
 TEST_F(InputWindow, SavedPositionsAndSeek) {
     Bytes src = Pattern(60000);

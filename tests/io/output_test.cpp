@@ -47,6 +47,22 @@ TEST_F(OutputBuffer, FlushKeepsByHowMuchIsHeld) {
     }
 }
 
+// Far more output than one staging block: every byte reaches the target
+// once and in order, and the last byte written stays readable.
+TEST_F(OutputBuffer, OutputOfManyBlocksArrivesInOrder) {
+    size_t mark = Mark();
+    Bytes put(700000);
+    for (size_t i = 0; i < put.size(); ++i) {
+        put[i] = (uint8_t)(i * 131 + (i >> 9));
+        PutOut(put[i]);
+        if (i % 99991 == 0) {
+            ASSERT_EQ(LastOut(), put[i]) << i;
+        }
+    }
+    EXPECT_EQ(LastOut(), put.back());
+    EXPECT_EQ(OutputSince(mark), put);
+}
+
 // A flush re-bases saved positions or loses them; one at the end of all goes to the front.
 TEST_F(OutputBuffer, SavedPositionsAreRebasedOrLost) {
     Put(100), SetOutPtr(1);   // written out by the flush

@@ -229,6 +229,15 @@ TEST_F(LayoutState, IndentEdgeValues) {
                   Recs(IndentTo, {0}) + Recs(IndentNeg, {0, 0})));
 }
 
+// The indents' two stops in column order, a column they share listed once.
+TEST_F(LayoutState, IndentStopsInColumnOrder) {
+    Pindent = 3, Lindent = 9, SetSpaceIndents();           // hanging: stops at 2 and 9
+    Hindent = 4, Pindent = Lindent = 7, SetSpaceIndents(); // both at 7
+    EXPECT_EQ(Since(mark_), Hex(Ruler({3, 9}) + Ruler({7})));
+    EXPECT_EQ((V{TabArray[7][TabStopByte], TabArray[7][TabTypeByte], TabArray[3][TabStopByte]}),
+              (V{1, 'p', 0}));
+}
+
 // Numbers are read as 16 bits.
 TEST_F(LayoutState, NumbersAreRead16Bit) {
     int16_t pos = 0;

@@ -185,7 +185,8 @@ void ConvertDocument(const WorkerSetup& setup, int slotFd, const WorkItem& item,
     if (setup.fixity && (r.status == Status::Ok || r.status == Status::UpToDate))
         HashInPlace(setup, dirFd, base, src.st_mtim, r);
     close(srcFd);
-    unlinkat(slotFd, WorkFileName, 0);
+    if (r.status != Status::Ok && r.status != Status::UpToDate) // else renamed away or never made
+        unlinkat(slotFd, WorkFileName, 0);
 }
 
 [[noreturn]] void RunWorker(const WorkerSetup& setup, int slotFd, int jobFd, int resultFd) {
