@@ -47,6 +47,20 @@ TEST_F(OutputBuffer, FlushKeepsByHowMuchIsHeld) {
     }
 }
 
+// A block handed straight to the target goes out after the bytes a flush
+// staged before it; the kept-back bytes stay in the buffer.
+TEST_F(OutputBuffer, AHandedBlockFollowsTheStagedBytes) {
+    size_t mark = Mark();
+    const Bytes put = Put(1000);
+    WriteOutBuf(); // stages all but the 260 kept back
+    const Bytes block = B("handed over");
+    EXPECT_EQ(WriteOutFile(block.data(), (int)block.size()), (int)block.size());
+    EXPECT_EQ(OWrite, 260);
+    // What the target got, then the bytes still held.
+    EXPECT_EQ(OutputSince(mark),
+              Bytes(put.begin(), put.begin() + 740) + block + Bytes(put.begin() + 740, put.end()));
+}
+
 // Far more output than one staging block: every byte reaches the target
 // once and in order, and the last byte written stays readable.
 TEST_F(OutputBuffer, OutputOfManyBlocksArrivesInOrder) {
