@@ -144,6 +144,17 @@ TEST_F(LayoutState, TabMovesAndBackOffs) {
     EXPECT_EQ(Since(m), Hex(Move('p', 11, 0) + Move('p', 16, 0) + B(" ")));
 }
 
+// A first line that runs without a line end up to the end of the window's
+// data, with a byte of 0x80 or above and spaces near its end: there is no
+// second line to measure, so no left indent is taken from those spaces.
+TEST_F(LayoutState, AFirstLineUpToTheWindowsEndGivesNoIndent) {
+    Bytes src(16383, 'a'); // all of the source in the window
+    src[16378] = 0x82, src[16379] = ' ', src[16380] = ' ';
+    LoadWindow(src, 15000);
+    EXPECT_EQ(Para(), Hex(P));
+    EXPECT_EQ(Lindent, 0);
+}
+
 // Leading spaces + 1 of lines one and two give Pindent and Lindent (one less in a margin).
 TEST_F(LayoutState, IndentsMeasuredAndCancelled) {
     const Bytes hang = Line("first", 0) + Line("    second", 1), aligned = B("   x") + hang;
