@@ -2,8 +2,10 @@
 // whole-file reads and writes, and the names in a directory.
 #pragma once
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -49,10 +51,19 @@ inline long FileSize(const std::string& path) {
     return lstat(path.c_str(), &st) == 0 ? (long)st.st_size : -1;
 }
 
-// The whole file; empty when it cannot be read.
+// The whole file; empty when it cannot be read, and what was read before an
+// error (a /proc file whose process ends while it is read gives ESRCH, which
+// a stream would throw).
 inline std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    std::string data;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return data;
+    char buf[65536];
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+        data.append(buf, static_cast<size_t>(n));
+    close(fd);
+    return data;
 }
 
 template <typename Container> void WriteFile(const std::string& path, const Container& data) {
