@@ -77,7 +77,7 @@ void EatChar(uint8_t c);
 // Consumes a run of spaces.  A line that does not start with one is
 // answered here: below the limit the byte is looked at and nothing moves.
 inline void EatSpaces() {
-    if (IRead >= 0 && IRead < ILimit && InBuf[IRead] != ' ')
+    if (IRead >= 0 && IRead < ILimit && InAt(IRead) != ' ')
         return;
     EatChar(' ');
 }

@@ -16,24 +16,12 @@
 #include <sstream>
 
 #include "support/files.h"
+#include "support/shell.h"
 
 namespace {
 
-// True when the program is on the PATH.
-bool OnPath(const std::string& program) {
-    const char* path = getenv("PATH");
-    std::stringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
-            return true;
-    return false;
-}
-
-// Runs a shell command; its exit status, or -1 when it did not exit.
-int Shell(const std::string& command) {
-    const int raw = std::system(command.c_str());
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
+using testshell::OnPath;
+using testshell::Shell;
 
 // The words of a text: split at white space and after hyphens (a browser
 // may break a line after a hyphen).

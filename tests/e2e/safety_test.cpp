@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,7 +64,6 @@ struct Spawn {
     long fileSizeLimit = -1; // bytes; -1 for none
     bool asNobody = false;
     size_t readOut = std::string::npos; // standard output bytes read before closing it
-    std::string exe = PFS2VNK_EXE;
 };
 
 // A copy of the program in a folder of its own that every user may enter:
@@ -104,6 +104,10 @@ Ended RunAs(const std::string& dir, const Spawn& s) {
     gid_t gid = 0;
     if (s.asNobody && !NobodyIds(&uid, &gid))
         abort();
+    std::optional<ReachableCopy> copy;
+    if (s.asNobody)
+        copy.emplace();
+    const std::string exe = copy ? copy->path() : PFS2VNK_EXE;
     pid_t pid = fork();
     if (pid == 0) {
         int in = open(s.stdinFile.c_str(), O_RDONLY);
@@ -130,7 +134,7 @@ Ended RunAs(const std::string& dir, const Spawn& s) {
             ev.push_back(const_cast<char*>(e.c_str()));
         av.push_back(nullptr);
         ev.push_back(nullptr);
-        execve(s.exe.c_str(), av.data(), ev.data());
+        execve(exe.c_str(), av.data(), ev.data());
         _exit(127);
     }
     close(out[1]);
@@ -275,9 +279,6 @@ TEST_F(Safety, TargetThatIsTheSourceIsRefused) {
     ASSERT_EQ(chmod((dir / "doc.pfs").c_str(), 0444), 0);
     Spawn s{{"doc.pfs", "doc.pfs", "1"}};
     s.asNobody = root;
-    ReachableCopy copy;
-    if (root)
-        s.exe = copy.path();
     r = RunAs(dir.path(), s);
     EXPECT_EQ(r.code, 23);
     EXPECT_EQ(r.err, Err23 + Finished);
@@ -349,9 +350,6 @@ TEST_F(Safety, StaleMessageFileIsNotReported) {
     ASSERT_EQ(chmod((dir / "d").c_str(), 0555), 0);
     Spawn s{{"doc.pfs", "d/t", "1"}};
     s.asNobody = root;
-    ReachableCopy copy;
-    if (root)
-        s.exe = copy.path();
     r = RunAs(dir.path(), s);
     chmod((dir / "d").c_str(), 0755);
     EXPECT_EQ(r.code, 24);

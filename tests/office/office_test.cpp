@@ -31,34 +31,13 @@
 
 #include "office/office_facts.h"
 #include "support/files.h"
+#include "support/shell.h"
 
 namespace {
 
-bool OnPath(const std::string& program) {
-    const char* path = getenv("PATH");
-    std::stringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
-            return true;
-    return false;
-}
-
-int Shell(const std::string& command) {
-    const int raw = std::system(command.c_str());
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-
-// The output of a command (its standard error goes to the test's).
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
+using testshell::OnPath;
+using testshell::Output;
+using testshell::Shell;
 
 // "Page size:       612 x 792 pts (letter)" -> 612, 792.
 bool PageSize(const std::string& info, double& w, double& h) {

@@ -22,32 +22,14 @@
 #include "generate.h"
 #include "office/office_facts.h"
 #include "support/files.h"
+#include "support/shell.h"
 
 namespace {
 
+using testshell::OnPath;
+using testshell::Output;
+
 namespace fs = std::filesystem;
-
-bool OnPath(const std::string& program) {
-    const char* path = getenv("PATH");
-    std::stringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
-            return true;
-    return false;
-}
-
-// Runs a shell command and returns what it printed; status gets its exit status.
-std::string Output(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    char buf[4096];
-    for (size_t n; p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0;)
-        out.append(buf, n);
-    const int raw = p != nullptr ? pclose(p) : -1;
-    if (status != nullptr)
-        *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
-}
 
 std::string Quote(const std::string& s) {
     return "'" + s + "'";

@@ -60,10 +60,8 @@ std::string StreamTitle(const std::string& path) {
 int RenderOdt(const uint8_t* data, size_t size, FILE* out, FILE* err, const char* codepage,
               const char* title) {
     CodePage cp;
-    if (!LoadCodePage(codepage, cp)) {
-        std::fprintf(err, "vnkdump: unknown code page %s\n", codepage);
+    if (!LoadNamedCodePage(codepage, cp, err))
         return 2;
-    }
     XmlHandler content, styles, meta, manifest;
     Element truncated{};
     bool sound;
@@ -91,11 +89,7 @@ int RenderOdt(const uint8_t* data, size_t size, FILE* out, FILE* err, const char
         return 2;
     }
     std::fwrite(zip.data(), 1, zip.size(), out);
-    if (sound)
-        return 0;
-    std::fflush(out);
-    PutTruncation(err, truncated);
-    return 1;
+    return WalkStatus(sound, truncated, out, err);
 }
 
 } // namespace vnkdump

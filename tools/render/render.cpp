@@ -434,20 +434,29 @@ bool WalkStream(const uint8_t* data, size_t size, const CodePage& cp, RenderSink
     return sound;
 }
 
-int Render(const uint8_t* data, size_t size, const char* codepage, RenderSink& sink, FILE* out,
-           FILE* err) {
-    CodePage cp;
-    if (!LoadCodePage(codepage, cp)) {
-        std::fprintf(err, "vnkdump: unknown code page %s\n", codepage);
-        return 2;
-    }
-    Element truncated{};
-    const bool sound = WalkStream(data, size, cp, sink, truncated);
+bool LoadNamedCodePage(const char* codepage, CodePage& cp, FILE* err) {
+    if (LoadCodePage(codepage, cp))
+        return true;
+    std::fprintf(err, "vnkdump: unknown code page %s\n", codepage);
+    return false;
+}
+
+int WalkStatus(bool sound, const Element& truncated, FILE* out, FILE* err) {
     if (sound)
         return 0;
     std::fflush(out);
     PutTruncation(err, truncated);
     return 1;
+}
+
+int Render(const uint8_t* data, size_t size, const char* codepage, RenderSink& sink, FILE* out,
+           FILE* err) {
+    CodePage cp;
+    if (!LoadNamedCodePage(codepage, cp, err))
+        return 2;
+    Element truncated{};
+    const bool sound = WalkStream(data, size, cp, sink, truncated);
+    return WalkStatus(sound, truncated, out, err);
 }
 
 } // namespace vnkdump

@@ -143,6 +143,13 @@ std::string_view FieldText(uint8_t value);
 bool WalkStream(const uint8_t* data, size_t size, const CodePage& cp, RenderSink& sink,
                 Element& truncated);
 
+// Loads the code page into cp; an unknown one is reported on err.
+bool LoadNamedCodePage(const char* codepage, CodePage& cp, FILE* err);
+
+// The exit status of a walk: 0 when sound, else 1 after out is flushed and
+// the truncation reported on err.
+int WalkStatus(bool sound, const Element& truncated, FILE* out, FILE* err);
+
 // Loads the code page and runs the walker into sink; writes nothing of its
 // own to out but flushes it before reporting on err.  Returns 0, 1 or 2.
 int Render(const uint8_t* data, size_t size, const char* codepage, RenderSink& sink, FILE* out,
